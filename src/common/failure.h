@@ -1,0 +1,37 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace plovane {
+
+// Failure codes the program knows by number. The folder enumeration treats the first two
+// specially; the rest only tell a report's reader what kind of failure it was.
+namespace failure_code {
+inline constexpr int kUnknown = 0;
+inline constexpr int kInvalidArgument = 5;
+inline constexpr int kOutOfRange = 9;
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathNotFound = 76;
+inline constexpr int kDeviceError = 57;
+inline constexpr int kDiskFull = 61;
+}  // namespace failure_code
+
+// A failure inside the core: a description for the error report and, for file-system
+// failures, a code. Descriptions never name the item being processed, so that the same
+// failure repeated over many items reads the same and is reported once.
+class Failure : public std::runtime_error {
+ public:
+  explicit Failure(const std::string& description, int code = failure_code::kUnknown)
+      : std::runtime_error(description), code_(code) {}
+
+  int code() const noexcept { return code_; }
+
+ private:
+  int code_;
+};
+
+// The failure for an operating-system error number (errno on POSIX).
+Failure failureFromErrno(int errorNumber);
+
+}  // namespace plovane

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The file-system layer: one interface, one implementation per operating system
+// (posix/ and win32/). No header here includes a system header. Paths are UTF-8 text; on
+// POSIX they hold a name's bytes exactly as the file system gave them.
+namespace plovane::platform {
+
+#ifdef _WIN32
+inline constexpr char kSeparator = '\\';
+// Paths this long or longer are not descended into.
+inline constexpr std::size_t kPathLimit = 260;
+// Names came through a code page that marks a lost character with "?".
+inline constexpr bool kQuestionMarkIsLostCharacter = true;
+#else
+inline constexpr char kSeparator = '/';
+inline constexpr std::size_t kPathLimit = 4096;  // PATH_MAX
+inline constexpr bool kQuestionMarkIsLostCharacter = false;
+#endif
+
+// Folder attribute bits. POSIX has 16 for a folder, +2 when its name starts with ".",
+// +1024 for a symbolic link, and never 4.
+namespace attribute {
+inline constexpr int kHidden = 2;
+inline constexpr int kSystem = 4;
+inline constexpr int kFolder = 16;
+inline constexpr int kLink = 1024;
+}  // namespace attribute
+
+// Identifies a folder on its device, so that a link back to an ancestor can be recognised.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  friend bool operator==(const FileId&, const FileId&) = default;
+};
+
+struct FolderInfo {
+  int attributes = 0;
+  bool isRoot = false;  // a drive's root folder ("/" on POSIX)
+  FileId id;
+};
+
+// Windows file time: 100-nanosecond ticks since 1 January 1601, universal time.
+inline constexpr std::int64_t kFileTimeTicksPerSecond = 10'000'000;
+inline constexpr std::int64_t kFileTimeSecondsAtUnixEpoch = 11'644'473'600;
+
+using NameVisitor = std::function<void(std::string_view name)>;
+
+// Failures are thrown as plovane::Failure with code 70 (permission denied), 76 (path not
+// found) or another code; probes that answer a question never throw.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The attributes, root flag and identity of a folder, following links.
+  // Throws when the path cannot be examined or is not a folder.
+  virtual FolderInfo folderInfo(const std::string& path) const = 0;
+
+  // Calls visit with the name of each direct sub-folder, in the order of the directory
+  // listing. A link to a folder counts as a sub-folder. "." and ".." are not listed.
+  // Throws when the folder cannot be listed; names visited before the failure stay visited.
+  virtual void forEachSubFolder(const std::string& folder, const NameVisitor& visit) const = 0;
+
+  // Calls visit with the name of each entry that is an existing file (see isExistingFile),
+  // hidden ones included, in the order of the directory listing. Throws like
+  // forEachSubFolder.
+  virtual void forEachFile(const std::string& folder, const NameVisitor& visit) const = 0;
+
+  // True when the path names an entry that is not a folder and whose status (following
+  // links) can be read. Never throws.
+  virtual bool isExistingFile(const std::string& path) const = 0;
+
+  // True when the path is a folder (following links). Never throws.
+  virtual bool isFolder(const std::string& path) const = 0;
+
+  // The last-write time as a file time, following links; nothing when the status cannot be
+  // read. Never throws.
+  virtual std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const = 0;
+
+  // True when the date and time of last change of the path can be read. Never throws.
+  virtual bool canReadChangeTime(const std::string& path) const = 0;
+
+  // The computer's current offset from universal time, in seconds (east positive).
+  virtual std::int64_t utcOffsetSeconds() const = 0;
+};
+
+// The operating system's file system.
+const FileSystem& nativeFileSystem();
+
+// The length of a path as the path limit counts it: bytes on POSIX, UTF-16 units on Windows.
+std::size_t pathLength(std::string_view path);
+
+}  // namespace plovane::platform

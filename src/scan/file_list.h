@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/shared_text.h"
+
+namespace plovane {
+
+// An ordered list of full file paths. A path is a prefix (a folder and the separator) and a
+// file name. The prefix is shared by all the files of a folder and the names are packed
+// into one buffer, so a list of millions of files stays small.
+class FileList {
+ public:
+  // Appends prefix + name; the prefix is empty or ends with the separator.
+  void append(const SharedText& prefix, std::string_view name);
+  // Appends a full path, split at its last separator.
+  void appendPath(std::string_view path);
+
+  std::size_t size() const noexcept { return entries_.size(); }
+  bool empty() const noexcept { return entries_.empty(); }
+
+  std::string path(std::size_t index) const;
+  // The text after the last separator of path(index).
+  std::string_view fileName(std::size_t index) const;
+  std::vector<std::string> paths() const;
+
+  // Appends entry index of another list.
+  void appendEntryOf(const FileList& other, std::size_t index);
+  void reserve(std::size_t entries, std::size_t nameBytes);
+  // The prefix of entry index: its folder and the separator, or empty.
+  const SharedText& prefix(std::size_t index) const { return entries_[index].prefix; }
+
+ private:
+  struct Entry {
+    SharedText prefix;
+    std::uint32_t nameOffset;
+    std::uint32_t nameLength;
+  };
+
+  std::vector<Entry> entries_;
+  std::string names_;
+};
+
+}  // namespace plovane

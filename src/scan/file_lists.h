@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/date_time.h"
+
+namespace plovane {
+
+namespace platform {
+class FileSystem;
+}
+
+// The names (not paths) of the files in one folder, in listing order.
+using NameList = std::vector<std::string>;
+
+// The files of one folder (not of its sub-folders) whose names match the pattern, hidden
+// ones included. The folder may end with the separator or not. A folder that does not
+// exist gives an empty list; any other failure to list the folder is thrown to the caller.
+// The only pattern in use is "*.*", which matches every name.
+NameList GetFilesInFolder(const platform::FileSystem& fs, std::string folder,
+                          std::string_view pattern);
+
+// True when the path names an existing file that can be opened; false for a folder, a
+// missing path or an entry whose status cannot be read.
+bool IsExistingFile(const platform::FileSystem& fs, const std::string& path);
+
+// The file's local last-write time to the whole second, or no time when it cannot be found.
+DateTime GetFileLastModified(const platform::FileSystem& fs, const std::string& path);
+
+// A file time (100-ns ticks since 1601, universal time) as a local date-time, using the
+// given offset from universal time. A time that cannot be converted gives the date-time
+// value 0 (30 December 1899, 00:00). Fractions of a second are dropped.
+DateTime FileTimeToLocalDate(std::int64_t fileTime, std::int64_t utcOffsetSeconds);
+
+// The date-time value 0: 30 December 1899, 00:00.
+DateTime conversionFailedDate();
+
+// True when the date and time of last change of the path can be read. Never fails.
+bool PathExists(const platform::FileSystem& fs, const std::string& path);
+
+// True when name matches the pattern ("*" any run, "?" any one character; "*.*" every name).
+bool MatchesPattern(std::string_view name, std::string_view pattern);
+
+}  // namespace plovane

@@ -1,0 +1,94 @@
+#include "faulty_file_system.h"
+
+#include "common/failure.h"
+
+namespace plovane::test {
+
+namespace {
+
+std::string withoutFinalSeparator(std::string path) {
+  while (path.size() > 1 && path.back() == platform::kSeparator) path.pop_back();
+  return path;
+}
+
+Failure failureFor(int code) {
+  switch (code) {
+    case failure_code::kPermissionDenied:
+      return Failure("Permission denied", code);
+    case failure_code::kPathNotFound:
+      return Failure("Path not found", code);
+    default:
+      return Failure("Device unavailable", code);
+  }
+}
+
+}  // namespace
+
+void FaultyFileSystem::failListing(const std::string& folder, int code, int afterNames) {
+  listingFaults_[withoutFinalSeparator(folder)] = {code, afterNames};
+}
+
+void FaultyFileSystem::failFolderInfo(const std::string& folder, int code) {
+  folderInfoFaults_[withoutFinalSeparator(folder)] = code;
+}
+
+void FaultyFileSystem::vanishTime(const std::string& path) { vanishedTimes_.insert(path); }
+
+int FaultyFileSystem::timeLookups(const std::string& path) const {
+  const auto found = timeLookups_.find(path);
+  return found == timeLookups_.end() ? 0 : found->second;
+}
+
+platform::FolderInfo FaultyFileSystem::folderInfo(const std::string& path) const {
+  const auto fault = folderInfoFaults_.find(withoutFinalSeparator(path));
+  if (fault != folderInfoFaults_.end()) throw failureFor(fault->second);
+  return inner_.folderInfo(path);
+}
+
+void FaultyFileSystem::list(const std::string& folder, const platform::NameVisitor& visit,
+                            bool subFolders) const {
+  const auto fault = listingFaults_.find(withoutFinalSeparator(folder));
+  if (fault == listingFaults_.end()) {
+    subFolders ? inner_.forEachSubFolder(folder, visit) : inner_.forEachFile(folder, visit);
+    return;
+  }
+  int visited = 0;
+  const platform::NameVisitor counting = [&](std::string_view name) {
+    if (visited == fault->second.afterNames) throw failureFor(fault->second.code);
+    ++visited;
+    visit(name);
+  };
+  subFolders ? inner_.forEachSubFolder(folder, counting) : inner_.forEachFile(folder, counting);
+  if (visited == fault->second.afterNames) throw failureFor(fault->second.code);
+}
+
+void FaultyFileSystem::forEachSubFolder(const std::string& folder,
+                                        const platform::NameVisitor& visit) const {
+  list(folder, visit, true);
+}
+
+void FaultyFileSystem::forEachFile(const std::string& folder,
+                                   const platform::NameVisitor& visit) const {
+  list(folder, visit, false);
+}
+
+bool FaultyFileSystem::isExistingFile(const std::string& path) const {
+  return inner_.isExistingFile(path);
+}
+
+bool FaultyFileSystem::isFolder(const std::string& path) const { return inner_.isFolder(path); }
+
+std::optional<std::int64_t> FaultyFileSystem::lastWriteFileTime(const std::string& path) const {
+  ++timeLookups_[path];
+  ++totalTimeLookups_;
+  if (vanishedTimes_.count(path)) return std::nullopt;
+  return inner_.lastWriteFileTime(path);
+}
+
+bool FaultyFileSystem::canReadChangeTime(const std::string& path) const {
+  return inner_.canReadChangeTime(path);
+}
+
+std::int64_t FaultyFileSystem::utcOffsetSeconds() const { return inner_.utcOffsetSeconds(); }
+
+}  // namespace plovane::test

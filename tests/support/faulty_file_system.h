@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace plovane::test {
+
+// The native file system with faults injected on chosen paths: what a real tree cannot
+// produce on demand, such as permission denied while running as root, or a file that
+// vanishes between its listing and the lookup of its time. Paths are compared without a
+// final separator.
+class FaultyFileSystem : public platform::FileSystem {
+ public:
+  explicit FaultyFileSystem(const platform::FileSystem& inner = platform::nativeFileSystem())
+      : inner_(inner) {}
+
+  // Listing the folder fails with the code after the given number of names was visited.
+  void failListing(const std::string& folder, int code, int afterNames = 0);
+  // Examining the folder (attributes, identity) fails with the code.
+  void failFolderInfo(const std::string& folder, int code);
+  // The file's time cannot be read, as if it had vanished after the listing.
+  void vanishTime(const std::string& path);
+
+  // How often the time of a path was asked for.
+  int timeLookups(const std::string& path) const;
+  int totalTimeLookups() const { return totalTimeLookups_; }
+
+  platform::FolderInfo folderInfo(const std::string& path) const override;
+  void forEachSubFolder(const std::string& folder,
+                        const platform::NameVisitor& visit) const override;
+  void forEachFile(const std::string& folder, const platform::NameVisitor& visit) const override;
+  bool isExistingFile(const std::string& path) const override;
+  bool isFolder(const std::string& path) const override;
+  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override;
+  bool canReadChangeTime(const std::string& path) const override;
+  std::int64_t utcOffsetSeconds() const override;
+
+ private:
+  struct ListingFault {
+    int code;
+    int afterNames;
+  };
+  void list(const std::string& folder, const platform::NameVisitor& visit, bool subFolders) const;
+
+  const platform::FileSystem& inner_;
+  std::map<std::string, ListingFault> listingFaults_;
+  std::map<std::string, int> folderInfoFaults_;
+  std::set<std::string> vanishedTimes_;
+  mutable std::map<std::string, int> timeLookups_;
+  mutable int totalTimeLookups_ = 0;
+};
+
+}  // namespace plovane::test
