@@ -37,6 +37,8 @@ inline constexpr int kLink = 1024;
 struct FileId {
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  // False when the platform could not tell the identity.
+  bool isKnown() const noexcept { return device != 0 || inode != 0; }
   friend bool operator==(const FileId&, const FileId&) = default;
 };
 

@@ -164,6 +164,7 @@ bool Enumeration::isDescendable(const std::string& path, int depth) {
 // Compares the folder's identity with that of every folder above it on its path. Only a
 // link or a mount point can lead back; a plain sub-folder on the same device cannot.
 bool Enumeration::leadsBackToAncestor(const std::string& path, const platform::FileId& id) {
+  if (!id.isKnown()) return false;
   std::string_view ancestor(path);
   ancestor.remove_suffix(1);  // the final separator
   bool checkAll = (examine(path).attributes & platform::attribute::kLink) != 0;
@@ -177,7 +178,7 @@ bool Enumeration::leadsBackToAncestor(const std::string& path, const platform::F
     } catch (...) {
       // An ancestor that cannot be examined cannot be the folder either.
     }
-    if (ancestorId) {
+    if (ancestorId && ancestorId->isKnown()) {
       if (first && !checkAll && ancestorId->device == id.device) return false;
       if (*ancestorId == id) return true;
     }

@@ -1,0 +1,242 @@
+// The file-system layer on Windows. Only the wide (W) interfaces are called, so every name
+// the file system holds takes part; text crosses this layer as UTF-8.
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+
+#include "common/failure.h"
+#include "common/utf.h"
+#include "platform/file_system.h"
+
+namespace plovane::platform {
+
+namespace {
+
+std::wstring toWide(std::string_view text) {
+  if (text.empty()) return std::wstring();
+  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string toUtf8(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                      nullptr, nullptr);
+  return text;
+}
+
+Failure failureFromWindowsError(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+      return Failure("Permission denied", failure_code::kPermissionDenied);
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+      return Failure("Path not found", failure_code::kPathNotFound);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return Failure("Disk full", failure_code::kDiskFull);
+    case ERROR_NOT_READY:
+      return Failure("Device unavailable", failure_code::kDeviceError);
+    default:
+      break;
+  }
+  wchar_t* message = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  std::wstring_view text(message ? message : L"", length);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+    text.remove_suffix(1);
+  }
+  std::string description = toUtf8(text);
+  if (message) LocalFree(message);
+  if (description.empty()) description = "System error " + std::to_string(error);
+  return Failure(description, failure_code::kUnknown);
+}
+
+bool isDotName(const wchar_t* name) {
+  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+}
+
+std::wstring withFinalSeparator(std::wstring path) {
+  if (path.empty() || path.back() != L'\\') path.push_back(L'\\');
+  return path;
+}
+
+// A drive's root ("C:\") or a share's root ("\\server\share\").
+bool isRootPath(const std::wstring& path) {
+  const std::wstring folder = withFinalSeparator(path);
+  if (folder.size() == 3 && folder[1] == L':') return true;
+  if (folder.rfind(L"\\\\", 0) == 0) {
+    std::size_t separators = 0;
+    for (std::size_t i = 2; i < folder.size(); ++i) separators += folder[i] == L'\\';
+    return separators == 2;
+  }
+  return false;
+}
+
+class Search {
+ public:
+  explicit Search(const std::wstring& folder) {
+    handle_ = FindFirstFileExW((withFinalSeparator(folder) + L"*").c_str(), FindExInfoBasic,
+                               &data_, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) {
+        throw failureFromWindowsError(error);
+      }
+      done_ = true;  // an empty root folder has not even "." to list
+    }
+  }
+  ~Search() {
+    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+  }
+  Search(const Search&) = delete;
+  Search& operator=(const Search&) = delete;
+
+  // The next entry other than "." and "..", or null at the end; throws on a read error.
+  const WIN32_FIND_DATAW* next() {
+    while (!done_) {
+      if (!first_ && !FindNextFileW(handle_, &data_)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_NO_MORE_FILES) throw failureFromWindowsError(error);
+        done_ = true;
+        return nullptr;
+      }
+      first_ = false;
+      if (!isDotName(data_.cFileName)) return &data_;
+    }
+    return nullptr;
+  }
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAW data_{};
+  bool first_ = true;
+  bool done_ = false;
+};
+
+std::int64_t fileTimeValue(const FILETIME& time) {
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                   time.dwLowDateTime);
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  FolderInfo folderInfo(const std::string& path) const override {
+    const std::wstring wide = toWide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) throw failureFromWindowsError(GetLastError());
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) throw failureFromWindowsError(ERROR_DIRECTORY);
+    FolderInfo info;
+    info.attributes = static_cast<int>(attributes);
+    info.isRoot = isRootPath(wide);
+    info.id = identity(wide);
+    return info;
+  }
+
+  void forEachSubFolder(const std::string& folder, const NameVisitor& visit) const override {
+    Search search(toWide(folder));
+    while (const WIN32_FIND_DATAW* entry = search.next()) {
+      if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) visit(toUtf8(entry->cFileName));
+    }
+  }
+
+  void forEachFile(const std::string& folder, const NameVisitor& visit) const override {
+    const std::wstring wideFolder = withFinalSeparator(toWide(folder));
+    Search search(wideFolder);
+    while (const WIN32_FIND_DATAW* entry = search.next()) {
+      if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      // A link to a file is a file only when its target can be opened.
+      if ((entry->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+          !canOpen(wideFolder + entry->cFileName)) {
+        continue;
+      }
+      visit(toUtf8(entry->cFileName));
+    }
+  }
+
+  bool isExistingFile(const std::string& path) const override { return canOpen(toWide(path)); }
+
+  bool isFolder(const std::string& path) const override {
+    const DWORD attributes = GetFileAttributesW(toWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) {
+      return std::nullopt;
+    }
+    return fileTimeValue(data.ftLastWriteTime);
+  }
+
+  bool canReadChangeTime(const std::string& path) const override {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data) != 0;
+  }
+
+  std::int64_t utcOffsetSeconds() const override {
+    FILETIME universal{};
+    FILETIME local{};
+    GetSystemTimeAsFileTime(&universal);
+    if (!FileTimeToLocalFileTime(&universal, &local)) return 0;
+    return (fileTimeValue(local) - fileTimeValue(universal)) / kFileTimeTicksPerSecond;
+  }
+
+ private:
+  // Opens the path as an existing file with no access rights, as a probe.
+  static bool canOpen(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+  }
+
+  // The volume and file index, which tell a folder reached through a link from its target.
+  static FileId identity(const std::wstring& path) {
+    const HANDLE folder = CreateFileW(path.c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (folder == INVALID_HANDLE_VALUE) return {};
+    BY_HANDLE_FILE_INFORMATION information{};
+    FileId id;
+    if (GetFileInformationByHandle(folder, &information)) {
+      id.device = information.dwVolumeSerialNumber;
+      id.inode = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
+                 information.nFileIndexLow;
+    }
+    CloseHandle(folder);
+    return id;
+  }
+};
+
+}  // namespace
+
+const FileSystem& nativeFileSystem() {
+  static const Win32FileSystem fileSystem;
+  return fileSystem;
+}
+
+std::size_t pathLength(std::string_view path) { return utf16Length(path); }
+
+}  // namespace plovane::platform
