@@ -34,9 +34,10 @@ SharedText::SharedText(const SharedText& other) noexcept : block_(other.block_) 
 }
 
 SharedText& SharedText::operator=(const SharedText& other) noexcept {
-  if (other.block_) other.block_->references.fetch_add(1, std::memory_order_relaxed);
+  Block* const block = other.block_;  // read before release(): other may be *this
+  if (block) block->references.fetch_add(1, std::memory_order_relaxed);
   release();
-  block_ = other.block_;
+  block_ = block;
   return *this;
 }
 

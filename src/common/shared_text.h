@@ -38,6 +38,7 @@ class SharedText {
     return a.view() == b.view();
   }
   friend bool operator==(const SharedText& a, std::string_view b) noexcept { return a.view() == b; }
+  friend bool operator==(const SharedText& a, const char* b) noexcept { return a.view() == b; }
 
  private:
   // One allocation: the header, then size characters and a terminating NUL.
