@@ -1,14 +1,13 @@
 #include "compare/classification.h"
 
-#include <limits>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
+#include <string>
 #include <vector>
 
 #include "common/date_time.h"
 #include "common/host.h"
 #include "common/result_list.h"
+#include "compare/name_index.h"
 #include "platform/file_system.h"
 #include "scan/file_lists.h"
 
@@ -16,60 +15,69 @@ namespace plovane {
 
 namespace {
 
-// Building an index over a large list yields now and then, so the window keeps up.
-constexpr std::size_t kIndexYieldInterval = 4096;
-
-// The entries of a list grouped by file name, each group in list order.
-class NameIndex {
- public:
-  static constexpr std::uint32_t kEnd = std::numeric_limits<std::uint32_t>::max();
-
-  NameIndex(const FileList& list, Host& host) : next_(list.size(), kEnd) {
-    groups_.reserve(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      if (i % kIndexYieldInterval == 0) host.yield();
-      const auto index = static_cast<std::uint32_t>(i);
-      auto [group, inserted] = groups_.try_emplace(list.fileName(i), Group{index, index});
-      if (!inserted) {
-        next_[group->second.last] = index;
-        group->second.last = index;
-      }
-    }
-  }
-
-  // The first entry bearing the name, or kEnd.
-  std::uint32_t first(std::string_view name) const {
-    const auto group = groups_.find(name);
-    return group == groups_.end() ? kEnd : group->second.first;
-  }
-  std::uint32_t next(std::uint32_t index) const { return next_[index]; }
-
- private:
-  struct Group {
-    std::uint32_t first;
-    std::uint32_t last;
-  };
-  std::unordered_map<std::string_view, Group> groups_;
-  std::vector<std::uint32_t> next_;
+// Which entries of a and of b take part in at least one same-name pair, and for each entry
+// of a the first entry of b bearing its name.
+struct Pairing {
+  std::vector<std::uint32_t> firstMatchOfA;
+  std::vector<bool> pairedB;
 };
 
-// Times and row texts of one list's files, each made at most once.
-class FileFacts {
- public:
-  FileFacts(const FileList& list, const platform::FileSystem& fs, std::int64_t utcOffsetSeconds)
-      : list_(list), fs_(fs), utcOffsetSeconds_(utcOffsetSeconds), times_(list.size()),
-        paths_(list.size()) {}
-
-  DateTime time(std::size_t index) {
-    std::optional<DateTime>& time = times_[index];
-    if (!time) {
-      const std::optional<std::int64_t> fileTime = fs_.lastWriteFileTime(list_.path(index));
-      time = fileTime ? FileTimeToLocalDate(*fileTime, utcOffsetSeconds_) : DateTime::none();
+Pairing pairUp(const FileList& a, const FileList& b, const NameIndex& indexOfB, Host& host) {
+  Pairing pairing{std::vector<std::uint32_t>(a.size(), NameIndex::kEnd),
+                  std::vector<bool>(b.size(), false)};
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    host.yield();
+    const std::uint32_t first = indexOfB.first(a.fileName(i));
+    pairing.firstMatchOfA[i] = first;
+    if (first == NameIndex::kEnd || pairing.pairedB[first]) continue;
+    for (std::uint32_t j = first; j != NameIndex::kEnd; j = indexOfB.next(j)) {
+      pairing.pairedB[j] = true;
     }
-    return *time;
   }
+  return pairing;
+}
 
-  const SharedText& path(std::size_t index) {
+// The local last-write times of the wanted entries of a list (no time for the others). The
+// entries of one folder stand together in the list, so their times are asked for in one
+// batch per folder, in list order.
+std::vector<DateTime> readTimes(const FileList& list, const std::vector<bool>& wanted,
+                                const platform::FileSystem& fs, std::int64_t utcOffsetSeconds,
+                                Host& host) {
+  std::vector<DateTime> times(list.size(), DateTime::none());
+  std::vector<std::size_t> batch;
+  std::vector<std::string_view> names;
+  std::vector<std::optional<std::int64_t>> fileTimes;
+  std::string prefix;
+
+  const auto readBatch = [&] {
+    if (batch.empty()) return;
+    host.yield();
+    fileTimes.assign(batch.size(), std::nullopt);
+    fs.lastWriteFileTimes(prefix, names, fileTimes);
+    for (std::size_t k = 0; k < batch.size(); ++k) {
+      if (fileTimes[k]) times[batch[k]] = FileTimeToLocalDate(*fileTimes[k], utcOffsetSeconds);
+    }
+    batch.clear();
+    names.clear();
+  };
+
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (!wanted[i]) continue;
+    if (!batch.empty() && list.prefix(i).view() != prefix) readBatch();
+    if (batch.empty()) prefix.assign(list.prefix(i).view());
+    batch.push_back(i);
+    names.push_back(list.fileName(i));
+  }
+  readBatch();
+  return times;
+}
+
+// The full path of each entry as a row cell, made at most once however many rows name it.
+class RowPaths {
+ public:
+  explicit RowPaths(const FileList& list) : list_(list), paths_(list.size()) {}
+
+  const SharedText& operator[](std::size_t index) {
     SharedText& path = paths_[index];
     if (path.empty()) path = SharedText::concat(list_.prefix(index).view(), list_.fileName(index));
     return path;
@@ -77,9 +85,6 @@ class FileFacts {
 
  private:
   const FileList& list_;
-  const platform::FileSystem& fs_;
-  std::int64_t utcOffsetSeconds_;
-  std::vector<std::optional<DateTime>> times_;
   std::vector<SharedText> paths_;
 };
 
@@ -91,16 +96,11 @@ std::string_view FileNameOfPath(std::string_view path) {
 }
 
 FileList FilesNotInOtherList(const FileList& a, const FileList& b, Host& host) {
-  std::unordered_set<std::string_view> namesOfB;
-  namesOfB.reserve(b.size());
-  for (std::size_t j = 0; j < b.size(); ++j) {
-    if (j % kIndexYieldInterval == 0) host.yield();
-    namesOfB.insert(b.fileName(j));
-  }
+  const NameIndex indexOfB(b, host);
   FileList result;
   for (std::size_t i = 0; i < a.size(); ++i) {
     host.yield();
-    if (namesOfB.count(a.fileName(i)) == 0) result.appendEntryOf(a, i);
+    if (indexOfB.first(a.fileName(i)) == NameIndex::kEnd) result.appendEntryOf(a, i);
   }
   return result;
 }
@@ -108,24 +108,27 @@ FileList FilesNotInOtherList(const FileList& a, const FileList& b, Host& host) {
 void ListNewerOlderPairs(const FileList& a, const FileList& b, ResultList& listView3, Host& host,
                          const platform::FileSystem& fs) {
   const NameIndex indexOfB(b, host);
-  // One offset for the whole call: every file is shifted alike, so the order is that of
-  // universal time even when the offset changes during the run.
-  const std::int64_t utcOffsetSeconds = fs.utcOffsetSeconds();
-  FileFacts factsOfA(a, fs, utcOffsetSeconds);
-  FileFacts factsOfB(b, fs, utcOffsetSeconds);
-  const SharedText overwrites(kOverwritesText);
+  const Pairing pairing = pairUp(a, b, indexOfB, host);
+  std::vector<bool> pairedA(a.size());
+  for (std::size_t i = 0; i < a.size(); ++i) pairedA[i] = pairing.firstMatchOfA[i] != NameIndex::kEnd;
 
+  // Each file's time is read once, however many pairs it is part of. One offset serves the
+  // whole call: every file is shifted alike, so the order is that of universal time.
+  const std::int64_t utcOffsetSeconds = fs.utcOffsetSeconds();
+  const std::vector<DateTime> timesOfA = readTimes(a, pairedA, fs, utcOffsetSeconds, host);
+  const std::vector<DateTime> timesOfB = readTimes(b, pairing.pairedB, fs, utcOffsetSeconds, host);
+
+  RowPaths pathsOfA(a);
+  RowPaths pathsOfB(b);
+  const SharedText overwrites(kOverwritesText);
   for (std::size_t i = 0; i < a.size(); ++i) {
     host.yield();
-    for (std::uint32_t j = indexOfB.first(a.fileName(i)); j != NameIndex::kEnd;
-         j = indexOfB.next(j)) {
+    for (std::uint32_t j = pairing.firstMatchOfA[i]; j != NameIndex::kEnd; j = indexOfB.next(j)) {
       host.yield();
-      const DateTime timeOfA = factsOfA.time(i);
-      const DateTime timeOfB = factsOfB.time(j);
-      if (timeOfA > timeOfB) {
-        listView3.appendRow(factsOfA.path(i), overwrites, factsOfB.path(j));
-      } else if (timeOfA < timeOfB) {
-        listView3.appendRow(factsOfB.path(j), overwrites, factsOfA.path(i));
+      if (timesOfA[i] > timesOfB[j]) {
+        listView3.appendRow(pathsOfA[i], overwrites, pathsOfB[j]);
+      } else if (timesOfA[i] < timesOfB[j]) {
+        listView3.appendRow(pathsOfB[j], overwrites, pathsOfA[i]);
       }
     }
   }

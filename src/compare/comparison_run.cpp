@@ -12,6 +12,7 @@
 #include "scan/file_list.h"
 #include "scan/file_lists.h"
 #include "scan/folder_tree.h"
+#include "scan/listing_cache.h"
 
 namespace plovane {
 
@@ -81,14 +82,15 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
   trap.step(108, [&] { listView3.clear(); });
 
   if (trap.test(110, [&] { return listView1.rowCount() == 1 && listView2.rowCount() == 1; })) {
+    const ListingCache fs(fs_);  // each folder is read once per run
     std::string folder1Text;
     trap.assign(112, folder1Text, [&] { return listView1.cell(0, 0).str(); });
-    gatherFiles(trap, kSide1, folder1Text, files1, host, fs_);
+    gatherFiles(trap, kSide1, folder1Text, files1, host, fs);
 
     // Read only now: the user may have changed folder 2 while tree 1 was gathered.
     std::string folder2Text;
     trap.assign(136, folder2Text, [&] { return listView2.cell(0, 0).str(); });
-    gatherFiles(trap, kSide2, folder2Text, files2, host, fs_);
+    gatherFiles(trap, kSide2, folder2Text, files2, host, fs);
 
     FileList only1;
     FileList only2;
@@ -96,7 +98,7 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
     trap.assign(162, only2, [&] { return FilesNotInOtherList(files2, files1, host); });
     appendOnlyHereRows(trap, only1, folder2Text, listView3, 164);
     appendOnlyHereRows(trap, only2, folder1Text, listView3, 174);
-    trap.step(184, [&] { ListNewerOlderPairs(files1, files2, listView3, host, fs_); });
+    trap.step(184, [&] { ListNewerOlderPairs(files1, files2, listView3, host, fs); });
 
     std::size_t rowCount = 0;
     trap.assign(186, rowCount, [&] { return listView3.rowCount(); });

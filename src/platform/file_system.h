@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -52,7 +53,10 @@ struct FolderInfo {
 inline constexpr std::int64_t kFileTimeTicksPerSecond = 10'000'000;
 inline constexpr std::int64_t kFileTimeSecondsAtUnixEpoch = 11'644'473'600;
 
+enum class EntryKind { kFile, kFolder };
+
 using NameVisitor = std::function<void(std::string_view name)>;
+using EntryVisitor = std::function<void(std::string_view name, EntryKind kind)>;
 
 // Failures are thrown as plovane::Failure with code 70 (permission denied), 76 (path not
 // found) or another code; probes that answer a question never throw.
@@ -64,15 +68,18 @@ class FileSystem {
   // Throws when the path cannot be examined or is not a folder.
   virtual FolderInfo folderInfo(const std::string& path) const = 0;
 
-  // Calls visit with the name of each direct sub-folder, in the order of the directory
-  // listing. A link to a folder counts as a sub-folder. "." and ".." are not listed.
-  // Throws when the folder cannot be listed; names visited before the failure stay visited.
-  virtual void forEachSubFolder(const std::string& folder, const NameVisitor& visit) const = 0;
+  // Calls visit for each entry of the folder that is a folder or an existing file (see
+  // isExistingFile), hidden ones included, in the order of the directory listing, following
+  // links; an entry that is neither, such as a dangling link, is passed over. "." and ".."
+  // are not listed. Throws when the folder cannot be listed; entries visited before the
+  // failure stay visited.
+  virtual void forEachEntry(const std::string& folder, const EntryVisitor& visit) const = 0;
 
-  // Calls visit with the name of each entry that is an existing file (see isExistingFile),
-  // hidden ones included, in the order of the directory listing. Throws like
-  // forEachSubFolder.
-  virtual void forEachFile(const std::string& folder, const NameVisitor& visit) const = 0;
+  // The direct sub-folders of forEachEntry.
+  virtual void forEachSubFolder(const std::string& folder, const NameVisitor& visit) const;
+
+  // The files of forEachEntry.
+  virtual void forEachFile(const std::string& folder, const NameVisitor& visit) const;
 
   // True when the path names an entry that is not a folder and whose status (following
   // links) can be read. Never throws.
@@ -84,6 +91,13 @@ class FileSystem {
   // The last-write time as a file time, following links; nothing when the status cannot be
   // read. Never throws.
   virtual std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const = 0;
+
+  // The last-write times of several files of one folder at once: times[k] for
+  // prefix + names[k], where prefix is a folder and the separator. A platform can then
+  // look each name up relative to the open folder instead of walking the whole path.
+  virtual void lastWriteFileTimes(const std::string& prefix,
+                                  std::span<const std::string_view> names,
+                                  std::span<std::optional<std::int64_t>> times) const;
 
   // True when the date and time of last change of the path can be read. Never throws.
   virtual bool canReadChangeTime(const std::string& path) const = 0;

@@ -33,10 +33,7 @@ class TimeTableFileSystem : public platform::FileSystem {
   platform::FolderInfo folderInfo(const std::string&) const override {
     throw Failure("Path not found", failure_code::kPathNotFound);
   }
-  void forEachSubFolder(const std::string&, const platform::NameVisitor&) const override {
-    throw Failure("Path not found", failure_code::kPathNotFound);
-  }
-  void forEachFile(const std::string&, const platform::NameVisitor&) const override {
+  void forEachEntry(const std::string&, const platform::EntryVisitor&) const override {
     throw Failure("Path not found", failure_code::kPathNotFound);
   }
   bool isExistingFile(const std::string& path) const override { return times.count(path) != 0; }

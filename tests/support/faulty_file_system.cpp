@@ -45,31 +45,20 @@ platform::FolderInfo FaultyFileSystem::folderInfo(const std::string& path) const
   return inner_.folderInfo(path);
 }
 
-void FaultyFileSystem::list(const std::string& folder, const platform::NameVisitor& visit,
-                            bool subFolders) const {
+void FaultyFileSystem::forEachEntry(const std::string& folder,
+                                    const platform::EntryVisitor& visit) const {
   const auto fault = listingFaults_.find(withoutFinalSeparator(folder));
   if (fault == listingFaults_.end()) {
-    subFolders ? inner_.forEachSubFolder(folder, visit) : inner_.forEachFile(folder, visit);
+    inner_.forEachEntry(folder, visit);
     return;
   }
   int visited = 0;
-  const platform::NameVisitor counting = [&](std::string_view name) {
+  inner_.forEachEntry(folder, [&](std::string_view name, platform::EntryKind kind) {
     if (visited == fault->second.afterNames) throw failureFor(fault->second.code);
     ++visited;
-    visit(name);
-  };
-  subFolders ? inner_.forEachSubFolder(folder, counting) : inner_.forEachFile(folder, counting);
+    visit(name, kind);
+  });
   if (visited == fault->second.afterNames) throw failureFor(fault->second.code);
-}
-
-void FaultyFileSystem::forEachSubFolder(const std::string& folder,
-                                        const platform::NameVisitor& visit) const {
-  list(folder, visit, true);
-}
-
-void FaultyFileSystem::forEachFile(const std::string& folder,
-                                   const platform::NameVisitor& visit) const {
-  list(folder, visit, false);
 }
 
 bool FaultyFileSystem::isExistingFile(const std::string& path) const {

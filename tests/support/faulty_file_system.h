@@ -19,7 +19,7 @@ class FaultyFileSystem : public platform::FileSystem {
   explicit FaultyFileSystem(const platform::FileSystem& inner = platform::nativeFileSystem())
       : inner_(inner) {}
 
-  // Listing the folder fails with the code after the given number of names was visited.
+  // Listing the folder fails with the code after the given number of entries was visited.
   void failListing(const std::string& folder, int code, int afterNames = 0);
   // Examining the folder (attributes, identity) fails with the code.
   void failFolderInfo(const std::string& folder, int code);
@@ -31,9 +31,7 @@ class FaultyFileSystem : public platform::FileSystem {
   int totalTimeLookups() const { return totalTimeLookups_; }
 
   platform::FolderInfo folderInfo(const std::string& path) const override;
-  void forEachSubFolder(const std::string& folder,
-                        const platform::NameVisitor& visit) const override;
-  void forEachFile(const std::string& folder, const platform::NameVisitor& visit) const override;
+  void forEachEntry(const std::string& folder, const platform::EntryVisitor& visit) const override;
   bool isExistingFile(const std::string& path) const override;
   bool isFolder(const std::string& path) const override;
   std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override;
@@ -45,7 +43,6 @@ class FaultyFileSystem : public platform::FileSystem {
     int code;
     int afterNames;
   };
-  void list(const std::string& folder, const platform::NameVisitor& visit, bool subFolders) const;
 
   const platform::FileSystem& inner_;
   std::map<std::string, ListingFault> listingFaults_;

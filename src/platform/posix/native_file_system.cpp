@@ -62,24 +62,48 @@ class Directory {
   DIR* handle_;
 };
 
-enum class Kind { kFolder, kFile, kNothing };
-
 // What an entry is, following links: the entry type where the listing tells it, a status
-// call for links and for file systems that leave the type unknown.
-Kind kindOf(const Directory& directory, const dirent& entry) {
+// call for links and for file systems that leave the type unknown. Nothing for an entry
+// whose status cannot be read.
+std::optional<EntryKind> kindOf(const Directory& directory, const dirent& entry) {
   switch (entry.d_type) {
     case DT_DIR:
-      return Kind::kFolder;
+      return EntryKind::kFolder;
     case DT_LNK:
     case DT_UNKNOWN: {
       struct stat status {};
-      if (fstatat(directory.descriptor(), entry.d_name, &status, 0) != 0) return Kind::kNothing;
-      return S_ISDIR(status.st_mode) ? Kind::kFolder : Kind::kFile;
+      if (fstatat(directory.descriptor(), entry.d_name, &status, 0) != 0) return std::nullopt;
+      return S_ISDIR(status.st_mode) ? EntryKind::kFolder : EntryKind::kFile;
     }
     default:
-      return Kind::kFile;
+      return EntryKind::kFile;
   }
 }
+
+std::optional<std::int64_t> fileTimeOf(const struct stat& status) {
+  std::int64_t ticks = 0;
+  const auto seconds = static_cast<std::int64_t>(status.st_mtim.tv_sec);
+  if (__builtin_add_overflow(seconds, kFileTimeSecondsAtUnixEpoch, &ticks) ||
+      __builtin_mul_overflow(ticks, kFileTimeTicksPerSecond, &ticks) ||
+      __builtin_add_overflow(ticks, status.st_mtim.tv_nsec / 100, &ticks)) {
+    return -1;  // outside the range of a file time: the conversion will fail
+  }
+  return ticks;
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+  ~Descriptor() {
+    if (descriptor_ >= 0) close(descriptor_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return descriptor_; }
+
+ private:
+  int descriptor_;
+};
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -101,17 +125,12 @@ class PosixFileSystem final : public FileSystem {
     return info;
   }
 
-  void forEachSubFolder(const std::string& folder, const NameVisitor& visit) const override {
+  void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     Directory directory(folder);
     while (const dirent* entry = directory.next()) {
-      if (kindOf(directory, *entry) == Kind::kFolder) visit(entry->d_name);
-    }
-  }
-
-  void forEachFile(const std::string& folder, const NameVisitor& visit) const override {
-    Directory directory(folder);
-    while (const dirent* entry = directory.next()) {
-      if (kindOf(directory, *entry) == Kind::kFile) visit(entry->d_name);
+      if (const std::optional<EntryKind> kind = kindOf(directory, *entry)) {
+        visit(entry->d_name, *kind);
+      }
     }
   }
 
@@ -128,14 +147,25 @@ class PosixFileSystem final : public FileSystem {
   std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) return std::nullopt;
-    std::int64_t ticks = 0;
-    const std::int64_t seconds = static_cast<std::int64_t>(status.st_mtim.tv_sec);
-    if (__builtin_add_overflow(seconds, kFileTimeSecondsAtUnixEpoch, &ticks) ||
-        __builtin_mul_overflow(ticks, kFileTimeTicksPerSecond, &ticks) ||
-        __builtin_add_overflow(ticks, status.st_mtim.tv_nsec / 100, &ticks)) {
-      return -1;  // outside the range of a file time: the conversion will fail
+    return fileTimeOf(status);
+  }
+
+  void lastWriteFileTimes(const std::string& prefix, std::span<const std::string_view> names,
+                          std::span<std::optional<std::int64_t>> times) const override {
+    const Descriptor folder(prefix.empty() ? AT_FDCWD
+                                           : open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!prefix.empty() && folder.get() < 0) {
+      FileSystem::lastWriteFileTimes(prefix, names, times);
+      return;
     }
-    return ticks;
+    std::string name;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      name.assign(names[k]);
+      struct stat status {};
+      times[k] = fstatat(folder.get(), name.c_str(), &status, 0) == 0
+                     ? fileTimeOf(status)
+                     : std::nullopt;
+    }
   }
 
   bool canReadChangeTime(const std::string& path) const override {

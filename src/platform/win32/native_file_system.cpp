@@ -151,24 +151,20 @@ class Win32FileSystem final : public FileSystem {
     return info;
   }
 
-  void forEachSubFolder(const std::string& folder, const NameVisitor& visit) const override {
-    Search search(toWide(folder));
-    while (const WIN32_FIND_DATAW* entry = search.next()) {
-      if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) visit(toUtf8(entry->cFileName));
-    }
-  }
-
-  void forEachFile(const std::string& folder, const NameVisitor& visit) const override {
+  void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     const std::wstring wideFolder = withFinalSeparator(toWide(folder));
     Search search(wideFolder);
     while (const WIN32_FIND_DATAW* entry = search.next()) {
-      if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        visit(toUtf8(entry->cFileName), EntryKind::kFolder);
+        continue;
+      }
       // A link to a file is a file only when its target can be opened.
       if ((entry->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
           !canOpen(wideFolder + entry->cFileName)) {
         continue;
       }
-      visit(toUtf8(entry->cFileName));
+      visit(toUtf8(entry->cFileName), EntryKind::kFile);
     }
   }
 

@@ -1,0 +1,72 @@
+#include "scan/listing_cache.h"
+
+namespace plovane {
+
+namespace {
+
+std::string withFinalSeparator(std::string folder) {
+  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
+  return folder;
+}
+
+}  // namespace
+
+void ListingCache::forEachEntry(const std::string& folder,
+                                const platform::EntryVisitor& visit) const {
+  inner_.forEachEntry(folder, visit);
+}
+
+void ListingCache::forEachSubFolder(const std::string& folder,
+                                    const platform::NameVisitor& visit) const {
+  const std::string key = withFinalSeparator(folder);
+  NameList files;
+  inner_.forEachEntry(folder, [&](std::string_view name, platform::EntryKind kind) {
+    if (kind == platform::EntryKind::kFolder) {
+      visit(name);
+    } else {
+      files.emplace_back(name);
+    }
+  });
+  // Only a complete listing is kept: after a failure the file listing reads afresh.
+  files_.insert_or_assign(key, std::move(files));
+}
+
+void ListingCache::forEachFile(const std::string& folder,
+                               const platform::NameVisitor& visit) const {
+  const auto kept = files_.find(withFinalSeparator(folder));
+  if (kept == files_.end()) {
+    inner_.forEachFile(folder, visit);
+    return;
+  }
+  const NameList files = std::move(kept->second);
+  files_.erase(kept);
+  for (const std::string& name : files) visit(name);
+}
+
+platform::FolderInfo ListingCache::folderInfo(const std::string& path) const {
+  return inner_.folderInfo(path);
+}
+
+bool ListingCache::isExistingFile(const std::string& path) const {
+  return inner_.isExistingFile(path);
+}
+
+bool ListingCache::isFolder(const std::string& path) const { return inner_.isFolder(path); }
+
+std::optional<std::int64_t> ListingCache::lastWriteFileTime(const std::string& path) const {
+  return inner_.lastWriteFileTime(path);
+}
+
+void ListingCache::lastWriteFileTimes(const std::string& prefix,
+                                      std::span<const std::string_view> names,
+                                      std::span<std::optional<std::int64_t>> times) const {
+  inner_.lastWriteFileTimes(prefix, names, times);
+}
+
+bool ListingCache::canReadChangeTime(const std::string& path) const {
+  return inner_.canReadChangeTime(path);
+}
+
+std::int64_t ListingCache::utcOffsetSeconds() const { return inner_.utcOffsetSeconds(); }
+
+}  // namespace plovane
