@@ -25,7 +25,8 @@ SharedText SharedText::concat(std::string_view first, std::string_view second) {
   if (first.size() + second.size() == 0) return result;
   result.block_ = allocate(first.size() + second.size());
   if (!first.empty()) std::memcpy(result.block_->chars(), first.data(), first.size());
-  if (!second.empty()) std::memcpy(result.block_->chars() + first.size(), second.data(), second.size());
+  if (!second.empty())
+    std::memcpy(result.block_->chars() + first.size(), second.data(), second.size());
   return result;
 }
 
@@ -50,7 +51,9 @@ SharedText& SharedText::operator=(SharedText&& other) noexcept {
   return *this;
 }
 
-SharedText::~SharedText() { release(); }
+SharedText::~SharedText() {
+  release();
+}
 
 void SharedText::release() noexcept {
   if (block_ && block_->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {

@@ -110,7 +110,8 @@ void ListNewerOlderPairs(const FileList& a, const FileList& b, ResultList& listV
   const NameIndex indexOfB(b, host);
   const Pairing pairing = pairUp(a, b, indexOfB, host);
   std::vector<bool> pairedA(a.size());
-  for (std::size_t i = 0; i < a.size(); ++i) pairedA[i] = pairing.firstMatchOfA[i] != NameIndex::kEnd;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    pairedA[i] = pairing.firstMatchOfA[i] != NameIndex::kEnd;
 
   // Each file's time is read once, however many pairs it is part of. One offset serves the
   // whole call: every file is shifted alike, so the order is that of universal time.

@@ -23,14 +23,15 @@ constexpr int kSide1 = 0;
 constexpr int kSide2 = 24;
 
 std::string withoutLastCharacter(const std::string& text) {
-  if (text.empty()) throw Failure("Invalid procedure call or argument", failure_code::kInvalidArgument);
+  if (text.empty())
+    throw Failure("Invalid procedure call or argument", failure_code::kInvalidArgument);
   return text.substr(0, text.size() - 1);
 }
 
 // Steps 114 to 134 (side 1) or 138 to 158 (side 2): the folder's tree, then the files of
 // every folder of it, leaving out names that begin with "~".
-void gatherFiles(Trap& trap, int side, const std::string& folderText, FileList& files,
-                 Host& host, const platform::FileSystem& fs) {
+void gatherFiles(Trap& trap, int side, const std::string& folderText, FileList& files, Host& host,
+                 const platform::FileSystem& fs) {
   FolderTree tree;
   trap.step(114 + side, [&] { tree.assign(1, folderText); });
   trap.step(116 + side, [&] { GetSubDirectories2016(tree, true, host, fs); });
@@ -48,7 +49,8 @@ void gatherFiles(Trap& trap, int side, const std::string& folderText, FileList& 
     NameList names;
     trap.assign(122 + side, names, [&] { return GetFilesInFolder(fs, folder, "*.*"); });
     if (names.empty()) continue;
-    const SharedText prefix = SharedText::concat(folder, std::string_view(&platform::kSeparator, 1));
+    const SharedText prefix =
+        SharedText::concat(folder, std::string_view(&platform::kSeparator, 1));
     for (const std::string& name : names) {
       if (trap.test(126 + side, [&] { return name.empty() || name.front() != '~'; })) {
         trap.step(128 + side, [&] { files.append(prefix, name); });

@@ -10,7 +10,8 @@ namespace platform {
 class FileSystem;
 }
 
-inline constexpr std::string_view kSelectTwoFoldersMessage = "Please select two folders to compare.";
+inline constexpr std::string_view kSelectTwoFoldersMessage =
+    "Please select two folders to compare.";
 
 // The comparison run behind "3. Start Comparing". It reads the folder of listView1 and of
 // listView2 (one row each), gathers every file of both trees and fills listView3 with the

@@ -54,12 +54,12 @@ class Enumeration {
 };
 
 void Enumeration::run(FolderTree& tree, bool recurse, int depth) {
-  FolderTree found;                                               // steps 100 to 104
-  firstPass(tree, found, depth);                                  // steps 106 to 148
-  if (recurse && !found.empty()) run(found, true, depth + 1);    // step 150
-  for (const std::string& entry : found) {                        // step 152
-    if (!isFolder(entry)) continue;                               // step 154
-    host_.yield();                                                // step 156
+  FolderTree found;                                            // steps 100 to 104
+  firstPass(tree, found, depth);                               // steps 106 to 148
+  if (recurse && !found.empty()) run(found, true, depth + 1);  // step 150
+  for (const std::string& entry : found) {                     // step 152
+    if (!isFolder(entry)) continue;                            // step 154
+    host_.yield();                                             // step 156
     if (trap_.test(158, [&] { return isDescendable(entry, depth + 1); })) {
       trap_.step(160, [&] { tree.push_back(entry); });
     }
@@ -75,7 +75,7 @@ void Enumeration::firstPass(FolderTree& tree, FolderTree& found, int depth) {
   while (index < tree.size()) {
     const std::string folder = tree[index];
     try {
-      if (!isFolder(folder)) {                                     // step 108
+      if (!isFolder(folder)) {  // step 108
         ++index;
         continue;
       }
@@ -83,7 +83,7 @@ void Enumeration::firstPass(FolderTree& tree, FolderTree& found, int depth) {
         ++index;
         continue;
       }
-      bool examinedOk = false;                                     // step 112
+      bool examinedOk = false;  // step 112
       if (quiet) {
         examine(folder);
         examinedOk = true;
@@ -93,8 +93,8 @@ void Enumeration::firstPass(FolderTree& tree, FolderTree& found, int depth) {
           examinedOk = true;
         });
       }
-      host_.yield();                                               // step 114
-      const bool descend = quiet ? isDescendable(folder, depth)    // step 116
+      host_.yield();                                             // step 114
+      const bool descend = quiet ? isDescendable(folder, depth)  // step 116
                                  : trap_.test(116, [&] {
                                      if (!examinedOk) throw Failure("Object required", 424);
                                      return isDescendable(folder, depth);
@@ -104,9 +104,9 @@ void Enumeration::firstPass(FolderTree& tree, FolderTree& found, int depth) {
         continue;
       }
       quiet = true;
-      listSubFolders(folder, found);                               // steps 118 to 136
+      listSubFolders(folder, found);  // steps 118 to 136
       ++index;
-    } catch (...) {                                                // steps 138 to 148
+    } catch (...) {  // steps 138 to 148
       const int code = describeCurrentException().second;
       if (code == failure_code::kPermissionDenied || code == failure_code::kPathNotFound) {
         removeFirstEqual(tree, folder);  // the entry that followed moves up to index
@@ -119,15 +119,15 @@ void Enumeration::firstPass(FolderTree& tree, FolderTree& found, int depth) {
 
 void Enumeration::listSubFolders(const std::string& folder, FolderTree& found) {
   fs_.forEachSubFolder(folder, [&](std::string_view name) {
-    host_.yield();                                                 // step 120
+    host_.yield();                                                   // step 120
     if (platform::pathLength(name) >= platform::kPathLimit) return;  // step 124
-    if (NameHasBadCharacter(name)) return;                         // step 126
-    if (platform::kQuestionMarkIsLostCharacter &&                  // step 128
+    if (NameHasBadCharacter(name)) return;                           // step 126
+    if (platform::kQuestionMarkIsLostCharacter &&                    // step 128
         name.find('?') != std::string_view::npos) {
       return;
     }
-    if (name == "." || name == "..") return;                       // step 130
-    std::string path;                                              // steps 132, 134
+    if (name == "." || name == "..") return;  // step 130
+    std::string path;                         // steps 132, 134
     path.reserve(folder.size() + name.size() + 1);
     path.append(folder).append(name).push_back(kSeparator);
     found.push_back(std::move(path));
@@ -201,7 +201,9 @@ void GetSubDirectories2016(FolderTree& tree, bool recurse, Host& host,
   Enumeration(host, fs).run(tree, recurse, 0);
 }
 
-bool IsFolder(const platform::FileSystem& fs, const std::string& path) { return fs.isFolder(path); }
+bool IsFolder(const platform::FileSystem& fs, const std::string& path) {
+  return fs.isFolder(path);
+}
 
 bool NameHasBadCharacter(std::string_view name) {
   for (std::size_t position = 0; position < name.size();) {

@@ -51,7 +51,9 @@ bool ListingCache::isExistingFile(const std::string& path) const {
   return inner_.isExistingFile(path);
 }
 
-bool ListingCache::isFolder(const std::string& path) const { return inner_.isFolder(path); }
+bool ListingCache::isFolder(const std::string& path) const {
+  return inner_.isFolder(path);
+}
 
 std::optional<std::int64_t> ListingCache::lastWriteFileTime(const std::string& path) const {
   return inner_.lastWriteFileTime(path);
@@ -67,6 +69,8 @@ bool ListingCache::canReadChangeTime(const std::string& path) const {
   return inner_.canReadChangeTime(path);
 }
 
-std::int64_t ListingCache::utcOffsetSeconds() const { return inner_.utcOffsetSeconds(); }
+std::int64_t ListingCache::utcOffsetSeconds() const {
+  return inner_.utcOffsetSeconds();
+}
 
 }  // namespace plovane

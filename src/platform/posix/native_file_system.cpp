@@ -28,7 +28,9 @@ std::string_view lastComponent(std::string_view path) {
   return separator == std::string_view::npos ? trimmed : trimmed.substr(separator + 1);
 }
 
-bool isDotName(std::string_view name) { return name == "." || name == ".."; }
+bool isDotName(std::string_view name) {
+  return name == "." || name == "..";
+}
 
 bool startsHidden(std::string_view name) {
   return !name.empty() && name.front() == '.' && !isDotName(name);
@@ -121,7 +123,8 @@ class PosixFileSystem final : public FileSystem {
     if (startsHidden(lastComponent(path))) info.attributes |= attribute::kHidden;
     if (link) info.attributes |= attribute::kLink;
     info.isRoot = trimmed.empty() && !path.empty();
-    info.id = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+    info.id = {static_cast<std::uint64_t>(status.st_dev),
+               static_cast<std::uint64_t>(status.st_ino)};
     return info;
   }
 
@@ -152,8 +155,8 @@ class PosixFileSystem final : public FileSystem {
 
   void lastWriteFileTimes(const std::string& prefix, std::span<const std::string_view> names,
                           std::span<std::optional<std::int64_t>> times) const override {
-    const Descriptor folder(prefix.empty() ? AT_FDCWD
-                                           : open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folder(
+        prefix.empty() ? AT_FDCWD : open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!prefix.empty() && folder.get() < 0) {
       FileSystem::lastWriteFileTimes(prefix, names, times);
       return;
@@ -162,9 +165,8 @@ class PosixFileSystem final : public FileSystem {
     for (std::size_t k = 0; k < names.size(); ++k) {
       name.assign(names[k]);
       struct stat status {};
-      times[k] = fstatat(folder.get(), name.c_str(), &status, 0) == 0
-                     ? fileTimeOf(status)
-                     : std::nullopt;
+      times[k] =
+          fstatat(folder.get(), name.c_str(), &status, 0) == 0 ? fileTimeOf(status) : std::nullopt;
     }
   }
 
@@ -188,6 +190,8 @@ const FileSystem& nativeFileSystem() {
   return fileSystem;
 }
 
-std::size_t pathLength(std::string_view path) { return path.size(); }
+std::size_t pathLength(std::string_view path) {
+  return path.size();
+}
 
 }  // namespace plovane::platform

@@ -21,8 +21,8 @@ namespace {
 
 std::wstring toWide(std::string_view text) {
   if (text.empty()) return std::wstring();
-  const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
   return wide;
@@ -94,8 +94,8 @@ bool isRootPath(const std::wstring& path) {
 class Search {
  public:
   explicit Search(const std::wstring& folder) {
-    handle_ = FindFirstFileExW((withFinalSeparator(folder) + L"*").c_str(), FindExInfoBasic,
-                               &data_, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    handle_ = FindFirstFileExW((withFinalSeparator(folder) + L"*").c_str(), FindExInfoBasic, &data_,
+                               FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (handle_ == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
       if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) {
@@ -199,10 +199,9 @@ class Win32FileSystem final : public FileSystem {
  private:
   // Opens the path as an existing file with no access rights, as a probe.
   static bool canOpen(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const HANDLE file = CreateFileW(
+        path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     CloseHandle(file);
     return true;
@@ -210,9 +209,9 @@ class Win32FileSystem final : public FileSystem {
 
   // The volume and file index, which tell a folder reached through a link from its target.
   static FileId identity(const std::wstring& path) {
-    const HANDLE folder = CreateFileW(path.c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE folder =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (folder == INVALID_HANDLE_VALUE) return {};
     BY_HANDLE_FILE_INFORMATION information{};
     FileId id;
@@ -233,6 +232,8 @@ const FileSystem& nativeFileSystem() {
   return fileSystem;
 }
 
-std::size_t pathLength(std::string_view path) { return utf16Length(path); }
+std::size_t pathLength(std::string_view path) {
+  return utf16Length(path);
+}
 
 }  // namespace plovane::platform

@@ -1,0 +1,48 @@
+#include "form/folder_chooser.h"
+
+#include "common/error_report.h"
+#include "common/host.h"
+#include "common/result_list.h"
+#include "common/settings_store.h"
+#include "common/trap.h"
+#include "platform/file_system.h"
+
+namespace plovane {
+
+namespace {
+
+struct Side {
+  std::string_view label;
+  std::string_view settingsKey;
+  bool emptiesOnlyWhenIdle;
+};
+
+void chooseFolder(const Side& side, ResultList& list, Host& host, FolderBrowser& browser) {
+  Trap trap(host, side.label);
+  trap.step(100, [&] {
+    if (!side.emptiesOnlyWhenIdle || !host.isBusy()) list.clear();
+  });
+  std::string folder;
+  trap.assign(102, folder, [&] { return browser.browseForFolder(std::string(kBrowsePrompt), ""); });
+  if (trap.test(104, [&] { return folder.empty(); })) return;
+  trap.step(106, [&] { host.setBusy(true); });
+  trap.step(108, [&] { host.settings().write(settings_key::kLastFolderDot, folder); });
+  if (trap.test(108, [&] { return folder.back() != platform::kSeparator; })) {
+    trap.step(110, [&] { folder += platform::kSeparator; });
+  }
+  trap.step(112, [&] { list.appendRow(folder); });
+  trap.step(114, [&] { host.settings().write(side.settingsKey, folder); });
+  trap.step(116, [&] { host.setBusy(false); });
+}
+
+}  // namespace
+
+void ChooseFolder1(ResultList& listView1, Host& host, FolderBrowser& browser) {
+  chooseFolder({label::kPushButton3, settings_key::kListView1, true}, listView1, host, browser);
+}
+
+void ChooseFolder2(ResultList& listView2, Host& host, FolderBrowser& browser) {
+  chooseFolder({label::kPushButton1, settings_key::kListView2, false}, listView2, host, browser);
+}
+
+}  // namespace plovane

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace plovane {
+
+class Host;
+class ResultList;
+
+// The folder browser: a modal dialog owned by the main window that shows the prompt, offers
+// file-system folders only and preselects initialFolder (nothing when it is empty). Returns
+// the chosen folder's path, or the empty text when the user cancels.
+class FolderBrowser {
+ public:
+  virtual ~FolderBrowser() = default;
+  virtual std::string browseForFolder(const std::string& prompt,
+                                      const std::string& initialFolder) = 0;
+};
+
+inline constexpr std::string_view kBrowsePrompt = "Please select folder";
+
+// "1. Choose Folder 1": empties ListView1 unless the window is busy, asks for a folder and,
+// unless cancelled, stores it with a final separator as the row of ListView1 and in the
+// settings ("LastFolderDot" as returned, "ListView1" with the separator). Busy meanwhile.
+void ChooseFolder1(ResultList& listView1, Host& host, FolderBrowser& browser);
+
+// "2. Choose Folder 2": the same for ListView2 and "ListView2", except that ListView2 is
+// emptied whether the window is busy or not.
+void ChooseFolder2(ResultList& listView2, Host& host, FolderBrowser& browser);
+
+}  // namespace plovane
