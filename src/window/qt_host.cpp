@@ -1,0 +1,38 @@
+#include "window/qt_host.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+#include "common/error_report.h"
+#include "window/message_boxes.h"
+
+namespace plovane {
+
+namespace {
+
+QString toQString(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+QtHost::QtHost(QWidget& window, MessageBoxes& boxes, SettingsStore& settings)
+    : window_(window), boxes_(boxes), settings_(settings) {}
+
+void QtHost::yield() {
+  if (!throttle_.due()) return;
+  if (beforeTurn_) beforeTurn_();
+  QCoreApplication::processEvents();
+}
+
+void QtHost::showMessage(const std::string& text) {
+  boxes_.plain(&window_, applicationTitle_, toQString(text));
+}
+
+void QtHost::showErrorReport(const std::string& text) {
+  boxes_.exclamation(&window_, toQString(std::string(kErrorReportTitle)), toQString(text));
+}
+
+bool QtHost::isBusy() const { return window_.cursor().shape() == Qt::WaitCursor; }
+
+void QtHost::setBusy(bool busy) { window_.setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
+
+}  // namespace plovane
