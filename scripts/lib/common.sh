@@ -14,6 +14,13 @@ PLOVANE_PACKAGES=(
   libgtest-dev
   libgmock-dev
   g++-mingw-w64-x86-64-posix
+  qt6-base-dev
+  libgl-dev
+  fonts-liberation
+  xvfb
+  xauth
+  xdotool
+  x11-utils
 )
 
 PLOVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -23,7 +30,7 @@ PLOVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # shellcheck disable=SC2034 # used by the scripts that source this file
 PLOVANE_BUILD="$PLOVANE_ROOT/build"
 # shellcheck disable=SC2034
-PLOVANE_BUILD_OPTIONS=(-DPLOVANE_BUILD_TESTS=ON -DPLOVANE_BUILD_BENCH=ON -DPLOVANE_SANITIZE=OFF)
+PLOVANE_BUILD_OPTIONS=(-DPLOVANE_BUILD_TESTS=ON -DPLOVANE_BUILD_BENCH=ON -DPLOVANE_BUILD_WINDOW=ON -DPLOVANE_SANITIZE=OFF)
 
 # Build parallelism; defaults to every core. Set PLOVANE_JOBS=1 on a shared machine.
 PLOVANE_JOBS="${PLOVANE_JOBS:-$(nproc 2>/dev/null || echo 2)}"
