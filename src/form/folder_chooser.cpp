@@ -19,9 +19,9 @@ struct Side {
 
 void chooseFolder(const Side& side, ResultList& list, Host& host, FolderBrowser& browser) {
   Trap trap(host, side.label);
-  trap.step(100, [&] {
-    if (!side.emptiesOnlyWhenIdle || !host.isBusy()) list.clear();
-  });
+  if (trap.test(100, [&] { return !side.emptiesOnlyWhenIdle || !host.isBusy(); })) {
+    trap.step(100, [&] { list.clear(); });
+  }
   std::string folder;
   trap.assign(102, folder, [&] { return browser.browseForFolder(std::string(kBrowsePrompt), ""); });
   if (trap.test(104, [&] { return folder.empty(); })) return;

@@ -64,15 +64,13 @@ void Form_Load(FormWindow& window, ResultList& listView1, ResultList& listView2,
   if (trap.test(102, [&] { return PathExists(fs, pointerFile); })) {
     trap.step(104, [&] { window.loadCustomPointer(pointerFile); });
   }
-  trap.step(106, [&] {
-    window.setCaption(std::string(maker::kProductName));
-    window.setProgramIcon();
-    window.setApplicationTitle(ApplicationTitle(maker::kProductName));
-  });
-  trap.step(110, [&] {
-    if (drawOneToHundred(random) == kHomePageNumber)
-      launcher.open(std::string(maker::kHomePageUrl));
-  });
+  // Step 106 is three statements; a failing one does not keep the others from running.
+  trap.step(106, [&] { window.setCaption(std::string(maker::kProductName)); });
+  trap.step(106, [&] { window.setProgramIcon(); });
+  trap.step(106, [&] { window.setApplicationTitle(ApplicationTitle(maker::kProductName)); });
+  if (trap.test(110, [&] { return drawOneToHundred(random) == kHomePageNumber; })) {
+    trap.step(110, [&] { launcher.open(std::string(maker::kHomePageUrl)); });
+  }
 
   trap.step(128, [&] { listView1.addColumn("Folder 1"); });
   trap.step(130, [&] { listView1.setColumnWidth(0, kFolderColumnWidth); });

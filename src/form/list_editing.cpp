@@ -22,9 +22,7 @@ void RemoveSelectedRowOnKey(int keyCode, ResultList& list, Host& host) {
 
 void ClearFolder1(ResultList& listView1, Host& host) {
   Trap trap(host, label::kPushButton2);
-  trap.step(100, [&] {
-    if (!host.isBusy()) listView1.clear();
-  });
+  if (trap.test(100, [&] { return !host.isBusy(); })) trap.step(100, [&] { listView1.clear(); });
   trap.step(102, [&] { host.settings().write(settings_key::kListView1, ""); });
 }
 

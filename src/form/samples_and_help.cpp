@@ -33,9 +33,7 @@ std::string sampleFolder2(std::string_view programFolder) {
 void LoadSampleFolders(ResultList& listView1, ResultList& listView2, Host& host,
                        std::string_view programFolder) {
   Trap trap(host, label::kPushButton9);
-  trap.step(100, [&] {
-    if (!host.isBusy()) listView1.clear();
-  });
+  if (trap.test(100, [&] { return !host.isBusy(); })) trap.step(100, [&] { listView1.clear(); });
   trap.step(102, [&] { listView2.clear(); });
   std::string folder1;
   trap.assign(104, folder1, [&] { return sampleFolder1(programFolder); });

@@ -1,0 +1,241 @@
+#include "form/folder_chooser.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/error_report.h"
+#include "common/failure.h"
+#include "common/result_list.h"
+#include "common/settings_store.h"
+#include "recording_host.h"
+
+namespace plovane::test {
+namespace {
+
+// Answers each dialog with the next queued folder ("" is a cancel) and records how it was
+// opened and whether the window was busy meanwhile.
+class FakeBrowser : public FolderBrowser {
+ public:
+  explicit FakeBrowser(const Host& host) : host_(host) {}
+
+  std::string browseForFolder(const std::string& prompt,
+                              const std::string& initialFolder) override {
+    calls.push_back({prompt, initialFolder, host_.isBusy()});
+    if (failure) throw Failure(*failure);
+    std::string answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  struct Call {
+    std::string prompt;
+    std::string initialFolder;
+    bool busyDuringDialog;
+  };
+  std::deque<std::string> answers;
+  std::optional<std::string> failure;
+  std::vector<Call> calls;
+
+ private:
+  const Host& host_;
+};
+
+// A store whose writes of the chosen keys fail as a locked registry or settings file would.
+class StoreFailingWrites : public SettingsStore {
+ public:
+  std::string read(std::string_view key, std::string_view defaultValue) const override {
+    return values.read(key, defaultValue);
+  }
+  void write(std::string_view key, std::string_view value) override {
+    if (failingKeys.count(std::string(key)))
+      throw Failure("Permission denied", failure_code::kPermissionDenied);
+    values.write(key, value);
+  }
+
+  std::set<std::string> failingKeys;
+  InMemorySettingsStore values;
+};
+
+class HostWithFailingStore : public RecordingHost {
+ public:
+  SettingsStore& settings() override { return failingStore; }
+  StoreFailingWrites failingStore;
+};
+
+// The two choose-folder buttons differ in their list, key, label and busy rule; everything
+// else must hold for both.
+struct Side {
+  const char* name;
+  void (*choose)(ResultList&, Host&, FolderBrowser&);
+  std::string_view key;
+  std::string_view label;
+  bool keepsRowsWhileBusy;
+};
+
+const Side kFolder1{"Folder1", ChooseFolder1, "ListView1",
+                    "in Plovane2021/08/31.Form1.PushButton3_Click ", true};
+const Side kFolder2{"Folder2", ChooseFolder2, "ListView2",
+                    "in Plovane2021/08/31.Form1.PushButton1_Click ", false};
+
+void PrintTo(const Side& side, std::ostream* out) {
+  *out << side.name;
+}
+
+class ChooseFolderTest : public ::testing::TestWithParam<Side> {
+ protected:
+  void choose() { GetParam().choose(list, host, browser); }
+  std::string stored(std::string_view key) const { return host.store.read(key, "<absent>"); }
+
+  RecordingHost host;
+  FakeBrowser browser{host};
+  ResultList list;
+};
+
+TEST_P(ChooseFolderTest, ChosenFolderBecomesTheOnlyRowWithSeparatorAndIsStored) {
+  list.appendRow("/old/");
+  browser.answers = {"/data/Work"};
+  choose();
+
+  ASSERT_EQ(list.rowCount(), 1u);
+  EXPECT_EQ(list.cell(0, 0).view(), "/data/Work/");
+  EXPECT_EQ(stored(GetParam().key), "/data/Work/");
+  EXPECT_EQ(stored("LastFolderDot"), "/data/Work");
+  // The other side's key is not touched.
+  EXPECT_FALSE(host.store.contains(GetParam().key == "ListView1" ? "ListView2" : "ListView1"));
+
+  ASSERT_EQ(browser.calls.size(), 1u);
+  EXPECT_EQ(browser.calls[0].prompt, "Please select folder");
+  EXPECT_EQ(browser.calls[0].initialFolder, "");
+  // The hourglass comes only after the dialog has returned, and goes again at the end.
+  EXPECT_FALSE(browser.calls[0].busyDuringDialog);
+  EXPECT_FALSE(host.busy);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_TRUE(host.errorReports.empty());
+}
+
+TEST_P(ChooseFolderTest, RootKeepsItsSingleSeparator) {
+  browser.answers = {"/"};
+  choose();
+
+  ASSERT_EQ(list.rowCount(), 1u);
+  EXPECT_EQ(list.cell(0, 0).view(), "/");
+  EXPECT_EQ(stored(GetParam().key), "/");
+  EXPECT_EQ(stored("LastFolderDot"), "/");
+}
+
+TEST_P(ChooseFolderTest, CancelLeavesTheListEmptyAndThePreviousSettingInPlace) {
+  host.store.write(GetParam().key, "/previous/");
+  list.appendRow("/previous/");
+  browser.answers = {""};
+  choose();
+
+  EXPECT_EQ(list.rowCount(), 0u);
+  EXPECT_EQ(stored(GetParam().key), "/previous/");
+  EXPECT_FALSE(host.store.contains("LastFolderDot"));
+  EXPECT_FALSE(host.busy);
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_TRUE(host.errorReports.empty());
+}
+
+TEST_P(ChooseFolderTest, ChoosingTwiceKeepsOnlyTheSecondChoice) {
+  browser.answers = {"/data/First", "/data/Second/"};
+  choose();
+  choose();
+
+  ASSERT_EQ(list.rowCount(), 1u);
+  EXPECT_EQ(list.cell(0, 0).view(), "/data/Second/");
+  EXPECT_EQ(stored(GetParam().key), "/data/Second/");
+  EXPECT_EQ(stored("LastFolderDot"), "/data/Second/");
+}
+
+TEST_P(ChooseFolderTest, WhileBusyOnlyFolder1KeepsItsOldRow) {
+  list.appendRow("/old/");
+  host.busy = true;
+  browser.answers = {"/data/New"};
+  choose();
+
+  if (GetParam().keepsRowsWhileBusy) {
+    ASSERT_EQ(list.rowCount(), 2u);
+    EXPECT_EQ(list.cell(0, 0).view(), "/old/");
+    EXPECT_EQ(list.cell(1, 0).view(), "/data/New/");
+  } else {
+    ASSERT_EQ(list.rowCount(), 1u);
+    EXPECT_EQ(list.cell(0, 0).view(), "/data/New/");
+  }
+  // The handler ends by restoring the default pointer, whoever set the hourglass.
+  EXPECT_FALSE(host.busy);
+}
+
+TEST_P(ChooseFolderTest, CancelWhileBusyLeavesTheHourglassToItsOwner) {
+  list.appendRow("/old/");
+  host.busy = true;
+  browser.answers = {""};
+  choose();
+
+  EXPECT_EQ(list.rowCount(), GetParam().keepsRowsWhileBusy ? 1u : 0u);
+  EXPECT_TRUE(host.busy);
+}
+
+TEST_P(ChooseFolderTest, BrowserFailureIsReportedAtStep102AndNothingIsStored) {
+  list.appendRow("/old/");
+  browser.failure = "Method 'BrowseForFolder' failed";
+  choose();
+
+  ASSERT_EQ(host.errorReports.size(), 1u);
+  EXPECT_EQ(host.errorReports[0],
+            composeErrorReport("Method 'BrowseForFolder' failed", GetParam().label, 102));
+  EXPECT_EQ(list.rowCount(), 0u);
+  EXPECT_FALSE(host.store.contains(GetParam().key));
+  EXPECT_FALSE(host.store.contains("LastFolderDot"));
+  EXPECT_FALSE(host.busy);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothButtons, ChooseFolderTest, ::testing::Values(kFolder1, kFolder2),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+class ChooseFolderFailingStoreTest : public ::testing::TestWithParam<Side> {
+ protected:
+  void choose() { GetParam().choose(list, host, browser); }
+
+  HostWithFailingStore host;
+  FakeBrowser browser{host};
+  ResultList list;
+};
+
+TEST_P(ChooseFolderFailingStoreTest, EachFailedWriteIsReportedAndTheHandlerStillFinishes) {
+  host.failingStore.failingKeys = {"LastFolderDot", std::string(GetParam().key)};
+  browser.answers = {"/data/Work"};
+  choose();
+
+  ASSERT_EQ(host.errorReports.size(), 2u);
+  EXPECT_EQ(host.errorReports[0], composeErrorReport("Permission denied", GetParam().label, 108));
+  EXPECT_EQ(host.errorReports[1], composeErrorReport("Permission denied", GetParam().label, 114));
+  ASSERT_EQ(list.rowCount(), 1u);
+  EXPECT_EQ(list.cell(0, 0).view(), "/data/Work/");
+  EXPECT_FALSE(host.busy);
+}
+
+TEST_P(ChooseFolderFailingStoreTest, FailedLastFolderWriteStillStoresTheListSetting) {
+  host.failingStore.failingKeys = {"LastFolderDot"};
+  browser.answers = {"/data/Work"};
+  choose();
+
+  ASSERT_EQ(host.errorReports.size(), 1u);
+  EXPECT_NE(host.errorReports[0].find(std::string(GetParam().label) + "at line 108"),
+            std::string::npos);
+  EXPECT_EQ(host.failingStore.values.read(GetParam().key, ""), "/data/Work/");
+  EXPECT_FALSE(host.busy);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothButtons, ChooseFolderFailingStoreTest,
+                         ::testing::Values(kFolder1, kFolder2),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+}  // namespace
+}  // namespace plovane::test
