@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <string>
 
 namespace plovane {
@@ -14,7 +13,7 @@ class Host {
   virtual ~Host() = default;
 
   // Lets the window system process its messages. Long loops call it once per item, so an
-  // implementation must make a call cheap when little time has passed (see YieldThrottle).
+  // implementation must make a call cheap when little time has passed.
   // Other handlers, and a close of the window, may run inside it.
   virtual void yield() = 0;
 
@@ -29,22 +28,6 @@ class Host {
   virtual void setBusy(bool busy) = 0;
 
   virtual SettingsStore& settings() = 0;
-};
-
-// Tells a host when a yield is due: at most once per interval, checked with a cheap clock.
-class YieldThrottle {
- public:
-  using Clock = std::chrono::steady_clock;
-
-  explicit YieldThrottle(std::chrono::milliseconds interval = std::chrono::milliseconds(10))
-      : interval_(interval), last_(Clock::now()) {}
-
-  // True, and restarts the interval, when the interval has passed since the last true.
-  bool due();
-
- private:
-  Clock::duration interval_;
-  Clock::time_point last_;
 };
 
 }  // namespace plovane

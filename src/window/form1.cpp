@@ -82,7 +82,6 @@ Form1::Form1(Form1Services services, QWidget* parent)
   installEventFilter(this);
   createControls();
   setFocusOrder();
-  host_.setBeforeEventLoopTurn([this] { flushPendingRows(); });
 }
 
 Form1::~Form1() = default;

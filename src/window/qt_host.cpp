@@ -19,8 +19,10 @@ QtHost::QtHost(QWidget& window, MessageBoxes& boxes, SettingsStore& settings)
 
 void QtHost::yield() {
   if (!throttle_.due()) return;
-  if (beforeTurn_) beforeTurn_();
   QCoreApplication::processEvents();
+  // The interval counts from the end of this turn: a slow turn must not make the next
+  // yield due at once, or the work would crawl one item per turn.
+  throttle_.restart();
 }
 
 void QtHost::showMessage(const std::string& text) {

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 
 #include "common/host.h"
+#include "window/yield_throttle.h"
 
 class QWidget;
 
@@ -11,8 +11,9 @@ namespace plovane {
 
 class MessageBoxes;
 
-// The host of the core's procedures inside the main window: yields run the Qt event loop,
-// messages are message boxes over the window, and the busy state is the window's hourglass.
+// The host of the core's procedures inside the main window: yields run the Qt event loop
+// (where the list models' timers tell the views of new rows), messages are message boxes
+// over the window, and the busy state is the window's hourglass.
 class QtHost final : public Host {
  public:
   QtHost(QWidget& window, MessageBoxes& boxes, SettingsStore& settings);
@@ -27,16 +28,12 @@ class QtHost final : public Host {
   void setApplicationTitle(const QString& title) { applicationTitle_ = title; }
   const QString& applicationTitle() const { return applicationTitle_; }
 
-  // Runs before each turn of the event loop inside a yield, so views learn of new rows.
-  void setBeforeEventLoopTurn(std::function<void()> call) { beforeTurn_ = std::move(call); }
-
  private:
   QWidget& window_;
   MessageBoxes& boxes_;
   SettingsStore& settings_;
   QString applicationTitle_;
   YieldThrottle throttle_;
-  std::function<void()> beforeTurn_;
 };
 
 }  // namespace plovane
