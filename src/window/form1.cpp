@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTreeView>
@@ -24,7 +25,9 @@ namespace {
 // The layout is designed in twips; 15 twips make one pixel at 96 dots per inch.
 constexpr double kTwipsPerPixel = 15.0;
 
-int pixels(int twips) { return qRound(twips / kTwipsPerPixel); }
+int pixels(int twips) {
+  return qRound(twips / kTwipsPerPixel);
+}
 
 constexpr int kClientWidth = 8040;
 constexpr int kClientHeight = 6795;
@@ -124,8 +127,7 @@ void Form1::createControls() {
   connect(PushButton13, &QPushButton::clicked, this, &Form1::PushButton13_Click);
 }
 
-QPushButton* Form1::createButton(const QString& caption, int left, int top, int width,
-                                 int height) {
+QPushButton* Form1::createButton(const QString& caption, int left, int top, int width, int height) {
   auto* button = new QPushButton(caption, this);
   button->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
   button->setFont(buttonFont());
@@ -160,9 +162,8 @@ QTreeView* Form1::createList(int index, int left, int top, int width, int height
   view->viewport()->installEventFilter(this);
   connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this, slot](const QModelIndex& current) {
-            lists_[slot].setSelectedRow(current.isValid()
-                                            ? std::optional<std::size_t>(current.row())
-                                            : std::nullopt);
+            lists_[slot].setSelectedRow(
+                current.isValid() ? std::optional<std::size_t>(current.row()) : std::nullopt);
           });
   connect(models_[slot].get(), &ResultListModel::columnsReshaped, this,
           [this, index] { applyColumnWidths(index); });
@@ -171,10 +172,9 @@ QTreeView* Form1::createList(int index, int left, int top, int width, int height
 }
 
 void Form1::setFocusOrder() {
-  const QWidget* const order[] = {ListView3(),  ListView1(),  ListView2(),  PushButton3,
-                                  PushButton1,  PushButton2,  PushButton4,  PushButton5,
-                                  PushButton13, PushButton9,  PushButton6,  PushButton7,
-                                  PushButton8,  PushButton10};
+  const QWidget* const order[] = {ListView3(), ListView1(), ListView2(), PushButton3,  PushButton1,
+                                  PushButton2, PushButton4, PushButton5, PushButton13, PushButton9,
+                                  PushButton6, PushButton7, PushButton8, PushButton10};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }
@@ -227,7 +227,9 @@ void Form1::setCaption(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
 }
 
-void Form1::setProgramIcon() { setWindowIcon(QIcon(QStringLiteral(":/plovane/plovane.png"))); }
+void Form1::setProgramIcon() {
+  setWindowIcon(QIcon(QStringLiteral(":/plovane/plovane.png")));
+}
 
 void Form1::setApplicationTitle(const std::string& title) {
   host_.setApplicationTitle(QString::fromStdString(title));
@@ -235,13 +237,21 @@ void Form1::setApplicationTitle(const std::string& title) {
 
 // --- Handlers ----------------------------------------------------------------------------
 
-void Form1::PushButton1_Click() { ChooseFolder2(listView2(), host_, services_.folderBrowser); }
+void Form1::PushButton1_Click() {
+  ChooseFolder2(listView2(), host_, services_.folderBrowser);
+}
 
-void Form1::PushButton2_Click() { ClearFolder1(listView1(), host_); }
+void Form1::PushButton2_Click() {
+  ClearFolder1(listView1(), host_);
+}
 
-void Form1::PushButton3_Click() { ChooseFolder1(listView1(), host_, services_.folderBrowser); }
+void Form1::PushButton3_Click() {
+  ChooseFolder1(listView1(), host_, services_.folderBrowser);
+}
 
-void Form1::PushButton4_Click() { ClearFolder2(listView2(), host_); }
+void Form1::PushButton4_Click() {
+  ClearFolder2(listView2(), host_);
+}
 
 void Form1::PushButton5_Click() {
   if (comparison_.isComparing()) return;  // the run ignores it too; no second signal
@@ -250,13 +260,17 @@ void Form1::PushButton5_Click() {
   emit comparisonFinished();
 }
 
-void Form1::PushButton8_Click() { ClearList(listView3(), host_); }
+void Form1::PushButton8_Click() {
+  ClearList(listView3(), host_);
+}
 
 void Form1::PushButton9_Click() {
   LoadSampleFolders(listView1(), listView2(), host_, programFolderText(services_.programFolder));
 }
 
-void Form1::PushButton13_Click() { ShowHelp(host_); }
+void Form1::PushButton13_Click() {
+  ShowHelp(host_);
+}
 
 // --- Pointer, double-click, Delete key and close -------------------------------------------
 
@@ -284,7 +298,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::MouseMove) {
     if (qobject_cast<QPushButton*>(watched)) {
       showHandPointer();
-    } else {
+    } else if (watched != this ||
+               !childAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+      // A move that a button ignored reaches the window too; only the bare background counts.
       showDefaultPointer();
     }
     return false;

@@ -54,8 +54,8 @@ int main(int argc, char* argv[]) {
   plovane::DesktopUrlLauncher urlLauncher;
 
   plovane::Form1 form({messageBoxes, folderBrowser, settings, random, urlLauncher,
-                       plovane::platform::nativeFileSystem(), QCoreApplication::applicationDirPath(),
-                       [] { std::_Exit(EXIT_SUCCESS); }});
+                       plovane::platform::nativeFileSystem(),
+                       QCoreApplication::applicationDirPath(), [] { std::_Exit(EXIT_SUCCESS); }});
   folderBrowser.setOwner(&form);
   writeResultsOnRequest(form);
   form.Form_Load();

@@ -10,7 +10,9 @@ namespace plovane {
 
 namespace {
 
-QString toQString(const std::string& text) { return QString::fromStdString(text); }
+QString toQString(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 }  // namespace
 
@@ -33,8 +35,12 @@ void QtHost::showErrorReport(const std::string& text) {
   boxes_.exclamation(&window_, toQString(std::string(kErrorReportTitle)), toQString(text));
 }
 
-bool QtHost::isBusy() const { return window_.cursor().shape() == Qt::WaitCursor; }
+bool QtHost::isBusy() const {
+  return window_.cursor().shape() == Qt::WaitCursor;
+}
 
-void QtHost::setBusy(bool busy) { window_.setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
+void QtHost::setBusy(bool busy) {
+  window_.setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor);
+}
 
 }  // namespace plovane

@@ -11,16 +11,17 @@ namespace plovane {
 
 std::string QtFolderBrowser::browseForFolder(const std::string& prompt,
                                              const std::string& initialFolder) {
-  const QString chosen = QFileDialog::getExistingDirectory(
-      owner_, QString::fromStdString(prompt), QString::fromStdString(initialFolder),
-      QFileDialog::ShowDirsOnly);
+  const QString chosen = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(prompt),
+                                                           QString::fromStdString(initialFolder),
+                                                           QFileDialog::ShowDirsOnly);
   if (chosen.isEmpty()) return std::string();
   // The file system's own bytes, so that the path opens again as it was chosen.
   return QFile::encodeName(QDir::toNativeSeparators(chosen)).toStdString();
 }
 
 TimeSeededRandom::TimeSeededRandom()
-    : generator_(static_cast<std::mt19937::result_type>(QTime::currentTime().msecsSinceStartOfDay())) {}
+    : generator_(
+          static_cast<std::mt19937::result_type>(QTime::currentTime().msecsSinceStartOfDay())) {}
 
 double TimeSeededRandom::draw() {
   return std::uniform_real_distribution<double>(0.0, 1.0)(generator_);

@@ -9,7 +9,8 @@ namespace {
 const QString kGroup = QStringLiteral("Plovane");
 
 QString keyOf(std::string_view key) {
-  return kGroup + QLatin1Char('/') + QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
+  return kGroup + QLatin1Char('/') +
+         QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size()));
 }
 
 QString textOf(std::string_view value) {

@@ -27,7 +27,9 @@ ResultListModel::ResultListModel(ResultList& list, bool checkable, QObject* pare
   list_.addObserver(this);
 }
 
-ResultListModel::~ResultListModel() { list_.removeObserver(this); }
+ResultListModel::~ResultListModel() {
+  list_.removeObserver(this);
+}
 
 int ResultListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : shownRows_;
@@ -104,7 +106,9 @@ void ResultListModel::rowsRemoved(std::size_t first, std::size_t last) {
   endRemoveRows();
 }
 
-void ResultListModel::aboutToClear() { beginResetModel(); }
+void ResultListModel::aboutToClear() {
+  beginResetModel();
+}
 
 void ResultListModel::cleared() {
   shownRows_ = 0;
@@ -112,13 +116,17 @@ void ResultListModel::cleared() {
 }
 
 void ResultListModel::cellChanged(std::size_t row, std::size_t column) {
-  if (row >= static_cast<std::size_t>(shownRows_)) return;  // announced with its batch
+  // A row still pending is announced with its batch; a cell outside the columns is not shown.
+  if (row >= static_cast<std::size_t>(shownRows_) ||
+      column >= static_cast<std::size_t>(shownColumns_)) {
+    return;
+  }
   const QModelIndex changed = index(clampToInt(row), clampToInt(column));
   emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
 void ResultListModel::checkStatesChanged(std::size_t first, std::size_t last) {
-  if (first >= static_cast<std::size_t>(shownRows_)) return;
+  if (first >= static_cast<std::size_t>(shownRows_) || shownColumns_ == 0) return;
   const int lastShown = std::min(clampToInt(last), shownRows_ - 1);
   emit dataChanged(index(clampToInt(first), 0), index(lastShown, 0), {Qt::CheckStateRole});
 }

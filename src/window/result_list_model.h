@@ -47,7 +47,7 @@ class ResultListModel final : public QAbstractTableModel, private ResultListObse
 
   ResultList& list_;
   bool checkable_;
-  int shownRows_ = 0;      // rows the view knows of; lags behind the list while appending
+  int shownRows_ = 0;  // rows the view knows of; lags behind the list while appending
   int shownColumns_ = 0;
   QTimer flushTimer_;
 };

@@ -1,0 +1,259 @@
+// The fixed layout of the main window: geometry, captions, fonts, the lists' columns and tool
+// tip, and the focus order.
+
+#include <QHeaderView>
+#include <QTest>
+#include <cmath>
+
+#include "window_test_support.h"
+
+namespace plovane::test {
+namespace {
+
+// Twips to device-independent pixels, 15 to a pixel, rounded.
+int px(int twips) {
+  return static_cast<int>(std::lround(twips / 15.0));
+}
+
+struct Placement {
+  const char* name;
+  QWidget* (*control)(Form1&);
+  int left, top, width, height;
+  int focusOrder;
+};
+
+QWidget* button1(Form1& f) {
+  return f.PushButton1;
+}
+QWidget* button2(Form1& f) {
+  return f.PushButton2;
+}
+QWidget* button3(Form1& f) {
+  return f.PushButton3;
+}
+QWidget* button4(Form1& f) {
+  return f.PushButton4;
+}
+QWidget* button5(Form1& f) {
+  return f.PushButton5;
+}
+QWidget* button6(Form1& f) {
+  return f.PushButton6;
+}
+QWidget* button7(Form1& f) {
+  return f.PushButton7;
+}
+QWidget* button8(Form1& f) {
+  return f.PushButton8;
+}
+QWidget* button9(Form1& f) {
+  return f.PushButton9;
+}
+QWidget* button10(Form1& f) {
+  return f.PushButton10;
+}
+QWidget* button13(Form1& f) {
+  return f.PushButton13;
+}
+QWidget* list1(Form1& f) {
+  return f.ListView1();
+}
+QWidget* list2(Form1& f) {
+  return f.ListView2();
+}
+QWidget* list3(Form1& f) {
+  return f.ListView3();
+}
+
+// The designed layout, in twips.
+const Placement kLayout[] = {
+    {"PushButton13", button13, 120, 120, 3840, 405, 8},
+    {"PushButton9", button9, 4080, 120, 3840, 405, 9},
+    {"ListView1", list1, 120, 620, 7800, 615, 1},
+    {"PushButton3", button3, 120, 1320, 3840, 405, 3},
+    {"PushButton2", button2, 4080, 1320, 3840, 405, 5},
+    {"ListView2", list2, 120, 1820, 7800, 615, 2},
+    {"PushButton1", button1, 120, 2520, 3840, 405, 4},
+    {"PushButton4", button4, 4080, 2520, 3840, 405, 6},
+    {"ListView3", list3, 120, 3030, 7800, 2145, 0},
+    {"PushButton5", button5, 120, 5260, 7800, 405, 7},
+    {"PushButton6", button6, 120, 5770, 3840, 405, 10},
+    {"PushButton7", button7, 4080, 5770, 3840, 405, 11},
+    {"PushButton10", button10, 120, 6280, 3840, 405, 13},
+    {"PushButton8", button8, 4080, 6280, 3840, 405, 12},
+};
+
+const char* const kToolTip =
+    "Double-click item to remove it. Move | line to right and out of window to reveal full "
+    "names.";
+
+class LayoutTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    sandbox_ = std::make_unique<Sandbox>();
+    rig_ = std::make_unique<FormRig>(sandbox_->iniFile(), sandbox_->program());
+    (*rig_)->Form_Load();
+    QVERIFY(showAndWait(**rig_));
+  }
+  void cleanup() {
+    rig_.reset();
+    sandbox_.reset();
+  }
+
+  void windowIsFixedAt536By453WithoutMaximise() {
+    Form1& form = **rig_;
+    QCOMPARE(form.size(), QSize(px(8040), px(6795)));
+    QCOMPARE(form.size(), QSize(536, 453));
+    QCOMPARE(form.minimumSize(), form.size());
+    QCOMPARE(form.maximumSize(), form.size());
+    QVERIFY(!form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Plovane"));
+    QVERIFY2(!form.windowIcon().isNull(), "the window shows the program's icon");
+  }
+
+  void everyControlSitsWhereTheTableSays() {
+    Form1& form = **rig_;
+    for (const Placement& p : kLayout) {
+      QWidget* control = p.control(form);
+      QVERIFY2(control, p.name);
+      QCOMPARE(control->parentWidget(), static_cast<QWidget*>(&form));
+      QVERIFY2(control->isVisible(), p.name);
+      const QRect expected(px(p.left), px(p.top), px(p.width), px(p.height));
+      if (control->geometry() != expected) {
+        QFAIL(qPrintable(QStringLiteral("%1 at %2,%3 %4x%5, expected %6,%7 %8x%9")
+                             .arg(QString::fromLatin1(p.name))
+                             .arg(control->x())
+                             .arg(control->y())
+                             .arg(control->width())
+                             .arg(control->height())
+                             .arg(expected.x())
+                             .arg(expected.y())
+                             .arg(expected.width())
+                             .arg(expected.height())));
+      }
+    }
+    // Spot checks of the rounding: 3030 and 5260 twips are not whole pixels.
+    QCOMPARE(form.ListView3()->geometry(), QRect(8, 202, 520, 143));
+    QCOMPARE(form.PushButton5->geometry(), QRect(8, 351, 520, 27));
+  }
+
+  void buttonsShowTheirCaptionsInBoldArial() {
+    Form1& form = **rig_;
+    const std::pair<QPushButton*, const char*> captions[] = {
+        {form.PushButton13, "Help"},
+        {form.PushButton9, "Load Sample/Example Folders"},
+        {form.PushButton3, "1. Choose Folder 1"},
+        {form.PushButton2, "Clear Folder"},
+        {form.PushButton1, "2. Choose Folder 2"},
+        {form.PushButton4, "Clear Folder"},
+        {form.PushButton5, "3. Start Comparing"},
+        {form.PushButton6, "Save Results As Text File"},
+        {form.PushButton7, "Save Results As Excel File"},
+        {form.PushButton10, "Copy Results To Clipboard"},
+        {form.PushButton8, "Clear List"},
+    };
+    for (const auto& [button, caption] : captions) {
+      QCOMPARE(button->text(), QString::fromLatin1(caption));
+      QCOMPARE(button->font().pointSizeF(), 11.25);
+      QVERIFY2(button->font().bold(), caption);
+      QCOMPARE(button->font().family(), QStringLiteral("Arial"));
+    }
+  }
+
+  void listsShareToolTipAndBoldNinePointFont() {
+    Form1& form = **rig_;
+    for (QTreeView* view : {form.ListView1(), form.ListView2(), form.ListView3()}) {
+      QCOMPARE(view->toolTip(), QString::fromLatin1(kToolTip));
+      QCOMPARE(view->font().pointSizeF(), 9.0);
+      QVERIFY(view->font().bold());
+      QCOMPARE(view->font().family(), QStringLiteral("Arial"));
+      // A million rows scroll without measuring each one.
+      QVERIFY(view->uniformRowHeights());
+    }
+  }
+
+  void setUpCreatesColumnsWithTheirWidths() {
+    Form1& form = **rig_;
+    struct Expected {
+      QTreeView* view;
+      std::vector<std::pair<QString, int>> columns;  // header, width in twips
+    };
+    const Expected lists[] = {
+        {form.ListView1(), {{QStringLiteral("Folder 1"), 7000}}},
+        {form.ListView2(), {{QStringLiteral("Folder 2"), 7000}}},
+        {form.ListView3(),
+         {{QStringLiteral("Newer"), 2600}, {QString(), 2000}, {QStringLiteral("Older"), 2600}}},
+    };
+    for (const Expected& list : lists) {
+      QHeaderView* header = list.view->header();
+      QCOMPARE(list.view->model()->columnCount(), static_cast<int>(list.columns.size()));
+      QCOMPARE(header->count(), static_cast<int>(list.columns.size()));
+      for (int c = 0; c < header->count(); ++c) {
+        const auto& [caption, twips] = list.columns[static_cast<std::size_t>(c)];
+        QCOMPARE(list.view->model()->headerData(c, Qt::Horizontal).toString(), caption);
+        QCOMPARE(header->sectionSize(c), px(twips));
+        // The user drags the dividers.
+        QCOMPARE(header->sectionResizeMode(c), QHeaderView::Interactive);
+      }
+    }
+    QCOMPARE(form.ListView1()->header()->sectionSize(0), 467);
+    QCOMPARE(form.ListView3()->header()->sectionSize(1), 133);
+    QCOMPARE(form.listView3().rowCount(), std::size_t{0});
+  }
+
+  void tabVisitsControlsInTheDesignedOrder() {
+    Form1& form = **rig_;
+    std::vector<std::pair<int, QString>> byOrder;
+    for (const Placement& p : kLayout)
+      byOrder.emplace_back(p.focusOrder, QString::fromLatin1(p.name));
+    std::sort(byOrder.begin(), byOrder.end());
+    QStringList expected;
+    for (const auto& entry : byOrder) expected << entry.second;
+
+    // The tab stops of the focus chain, starting at the first one.
+    QStringList visited;
+    QWidget* widget = form.ListView3();
+    do {
+      if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(&form) && widget != &form) {
+        visited << widget->objectName();
+      }
+      widget = widget->nextInFocusChain();
+    } while (widget != form.ListView3() && visited.size() <= expected.size());
+    QCOMPARE(visited, expected);
+    QCOMPARE(form.focusWidget(), static_cast<QWidget*>(form.ListView3()));
+  }
+
+  void onlyTheResultListHasCheckBoxes() {
+    Form1& form = **rig_;
+    form.listView1().appendRow("/a/");
+    form.listView3().appendRow("/a/x", " is newer than", "/b/");
+    form.model(0).flushPendingRows();
+    form.model(2).flushPendingRows();
+    const QModelIndex folderRow = form.model(0).index(0, 0);
+    const QModelIndex resultRow = form.model(2).index(0, 0);
+    QVERIFY(!form.model(0).flags(folderRow).testFlag(Qt::ItemIsUserCheckable));
+    QVERIFY(!form.model(0).data(folderRow, Qt::CheckStateRole).isValid());
+    QVERIFY(form.model(2).flags(resultRow).testFlag(Qt::ItemIsUserCheckable));
+    QCOMPARE(form.model(2).data(resultRow, Qt::CheckStateRole).value<Qt::CheckState>(),
+             Qt::Unchecked);
+    QVERIFY(!form.model(2).flags(form.model(2).index(0, 1)).testFlag(Qt::ItemIsUserCheckable));
+  }
+
+ private:
+  std::unique_ptr<Sandbox> sandbox_;
+  std::unique_ptr<FormRig> rig_;
+};
+
+}  // namespace
+
+int runLayoutTests(int argc, char** argv) {
+  LayoutTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace plovane::test
+
+#include "layout_test.moc"
