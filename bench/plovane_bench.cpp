@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdint>
@@ -30,14 +29,12 @@
 #include <string_view>
 #include <vector>
 
-#include "common/host.h"
+#include "bench_support.h"
 #include "common/result_list.h"
-#include "common/settings_store.h"
-#include "common/shared_text.h"
-#include "compare/comparison_run.h"
-#include "platform/file_system.h"
+#include "console_host.h"
+#include "synthetic_trees.h"
 
-namespace plovane {
+namespace plovane::bench {
 namespace {
 
 // The middle cells the run writes; spelled out here rather than taken from the library, so
@@ -45,49 +42,7 @@ namespace {
 constexpr std::string_view kOnlyHere = " is newer than";
 constexpr std::string_view kOverwrites = " will overwrite an older";
 
-constexpr std::uint32_t kFilesPerFolder = 100;
-constexpr std::int64_t kBaseSeconds = 1'600'000'000;  // September 2020
 constexpr std::uint64_t kOneGiB = 1ULL << 30;
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-[[noreturn]] void die(const std::string& what) {
-  std::fprintf(stderr, "plovane-bench: %s: %s\n", what.c_str(), std::strerror(errno));
-  std::exit(2);
-}
-
-// ---------------------------------------------------------------------------------------
-// The host of a tool without a window: nothing to yield to, and every message goes to the
-// error stream, where it cannot block and cannot mix with the result rows.
-
-class ConsoleHost final : public Host {
- public:
-  void yield() override {}
-  void showMessage(const std::string& text) override {
-    ++messages_;
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  void showErrorReport(const std::string& text) override {
-    ++errorReports_;
-    std::fprintf(stderr, "error report: %s\n", text.c_str());
-  }
-  bool isBusy() const override { return busy_; }
-  void setBusy(bool busy) override { busy_ = busy; }
-  SettingsStore& settings() override { return settings_; }
-
-  std::size_t messages() const { return messages_; }
-  std::size_t errorReports() const { return errorReports_; }
-
- private:
-  InMemorySettingsStore settings_;
-  bool busy_ = false;
-  std::size_t messages_ = 0;
-  std::size_t errorReports_ = 0;
-};
 
 struct RunOutcome {
   double seconds = 0;
@@ -97,16 +52,9 @@ struct RunOutcome {
 
 RunOutcome runComparison(const std::string& folder1, const std::string& folder2,
                          ResultList& listView3) {
-  ResultList listView1;
-  ResultList listView2;
-  listView1.appendRow(SharedText(folder1));
-  listView2.appendRow(SharedText(folder2));
   ConsoleHost host;
-  ComparisonRun run(platform::nativeFileSystem());
-  const auto start = Clock::now();
-  run.start(listView1, listView2, listView3, host);
   RunOutcome outcome;
-  outcome.seconds = secondsSince(start);
+  outcome.seconds = timeComparison(folder1, folder2, listView3, host).seconds;
   outcome.messages = host.messages();
   outcome.errorReports = host.errorReports();
   return outcome;
@@ -177,127 +125,16 @@ FloorOutcome runFloor(const std::string& folder1, const std::string& folder2) {
   return outcome;
 }
 
-void removeOpenFolder(int folderFd) {
-  DIR* dir = fdopendir(folderFd);
-  if (dir == nullptr) {
-    close(folderFd);
-    return;
-  }
-  const int fd = dirfd(dir);
-  while (const dirent* entry = readdir(dir)) {
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-    if (unlinkat(fd, name, 0) == 0) continue;
-    if (errno != EISDIR && errno != EPERM) continue;
-    const int sub = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (sub >= 0) removeOpenFolder(sub);
-    unlinkat(fd, name, AT_REMOVEDIR);
-  }
-  closedir(dir);
-}
-
-void removeTree(const std::string& root) {
-  const int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd >= 0) removeOpenFolder(fd);
-  rmdir(root.c_str());
-}
-
 // ---------------------------------------------------------------------------------------
-// The model of the synthetic trees. A file is a folder number, a name (a kind letter and a
-// number) and a last-write time; paths are derived, so a million files cost 24 bytes each.
+// The scenarios: the trees, and what the bench reports on them.
 
-struct PlannedFile {
-  std::uint32_t folder;
-  std::uint32_t nameId;
-  std::int64_t seconds;
-  std::uint32_t nanos;
-  char kind;  // 'a' left only, 'b' right only, 'f' common, 'r' repeated across folders
-};
-
-struct Scenario {
+struct Scenario : Trees {
   std::string title;
-  bool targetsApply = true;   // the targets are set for the ordinary mix of files
-  std::uint32_t folders = 0;  // leaf folders per side; they hold all the files
-  std::uint32_t fanout = 1;   // leaves sit three levels deep: dA/dB/dC/
-  std::vector<PlannedFile> left;
-  std::vector<PlannedFile> right;
+  bool targetsApply = true;  // the targets are set for the ordinary mix of files
 };
 
-std::uint32_t fanoutFor(std::uint32_t folders) {
-  std::uint32_t fanout = 1;
-  while (std::uint64_t(fanout) * fanout * fanout < folders) ++fanout;
-  return fanout;
-}
-
-// The path of a leaf below the root, its three levels given by the digits of the folder
-// number in base fanout; levels = 1 gives the top folder only, 2 the middle one.
-std::string folderPath(const Scenario& scenario, std::uint32_t folder, int levels = 3) {
-  const std::uint32_t b = scenario.fanout;
-  const std::uint32_t digits[3] = {folder / (b * b), folder / b % b, folder % b};
-  std::string path;
-  for (int level = 0; level < levels; ++level) {
-    path += 'd';
-    path += std::to_string(digits[level]);
-    path += '/';
-  }
-  return path;
-}
-
-void appendName(std::string& out, const PlannedFile& file) {
-  char buffer[32];
-  const int length =
-      std::snprintf(buffer, sizeof buffer, "%c%08" PRIu32 ".txt", file.kind, file.nameId);
-  out.append(buffer, static_cast<std::size_t>(length));
-}
-
-// Same-named files of the two sides usually live in different sub-folders: the right side's
-// folders are a permutation of the left side's, as after a reorganisation.
-std::function<std::uint32_t(std::uint32_t)> folderPermutation(std::uint32_t folders) {
-  std::uint32_t step = folders / 2 + folders / 8 + 1;
-  while (std::gcd(step, folders) != 1) ++step;
-  return [=](std::uint32_t folder) {
-    return static_cast<std::uint32_t>((std::uint64_t(folder) * step + 1) % folders);
-  };
-}
-
-// Per 100 files of a side: 5 names found on this side only, 1 name that recurs in several
-// folders of both sides, 10 same-named pairs with different times, and 84 same-named pairs
-// with equal times. Some equal pairs differ below the second, which must give no row.
 Scenario defaultScenario(std::uint32_t filesPerSide) {
-  Scenario scenario;
-  scenario.title = "synthetic";
-  scenario.folders =
-      std::max<std::uint32_t>(1, (filesPerSide + kFilesPerFolder - 1) / kFilesPerFolder);
-  scenario.fanout = fanoutFor(scenario.folders);
-  const auto permute = folderPermutation(scenario.folders);
-  const std::uint32_t repeatedNames = std::max<std::uint32_t>(1, scenario.folders / 4);
-  scenario.left.reserve(filesPerSide);
-  scenario.right.reserve(filesPerSide);
-  for (std::uint32_t i = 0; i < filesPerSide; ++i) {
-    const std::uint32_t folder = i / kFilesPerFolder;
-    const std::uint32_t slot = i % kFilesPerFolder;
-    PlannedFile left{folder, i, kBaseSeconds + i, 0, 'f'};
-    PlannedFile right{permute(folder), i, kBaseSeconds + i, 0, 'f'};
-    if (slot < 5) {
-      left.kind = 'a';
-      right.kind = 'b';
-    } else if (slot == 5) {
-      // One such file per folder; name k recurs in folders k, k + repeatedNames, ... and the
-      // occurrence number sets the time, so equal occurrence numbers give equal times.
-      const std::uint32_t occurrence = folder / repeatedNames;
-      left.kind = right.kind = 'r';
-      left.nameId = right.nameId = folder % repeatedNames;
-      left.seconds = right.seconds = kBaseSeconds + 7 * std::int64_t(occurrence);
-    } else if (slot < 16) {
-      right.seconds += (i % 2 == 0) ? 3600 : -3600;
-    } else {
-      left.nanos = 100'000'000;
-      right.nanos = (i % 2 == 0) ? 400'000'000 : 100'000'000;
-    }
-    scenario.left.push_back(left);
-    scenario.right.push_back(right);
-  }
-  return scenario;
+  return Scenario{plannedTrees(filesPerSide), "synthetic", true};
 }
 
 // A few names in hundreds of folders of each side, every time distinct, so that each name
@@ -328,41 +165,6 @@ Scenario repeatedNamesScenario() {
     }
   }
   return scenario;
-}
-
-void makeFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die("cannot create " + path);
-}
-
-// Writes one side. Everything is relative to an open folder descriptor, and the time is set
-// on the open file (futimens, the descriptor form of utimensat), so each file costs one
-// path lookup. Creating files is the slow part of a run on most file systems.
-void generateSide(const Scenario& scenario, const std::vector<PlannedFile>& files,
-                  const std::string& root) {
-  makeFolder(root);
-  std::vector<std::vector<std::uint32_t>> byFolder(scenario.folders);
-  for (std::uint32_t i = 0; i < files.size(); ++i) byFolder[files[i].folder].push_back(i);
-  std::string name;
-  for (std::uint32_t folder = 0; folder < scenario.folders; ++folder) {
-    makeFolder(root + folderPath(scenario, folder, 1));
-    makeFolder(root + folderPath(scenario, folder, 2));
-    const std::string leaf = root + folderPath(scenario, folder);
-    makeFolder(leaf);
-    const int folderFd = open(leaf.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) die("cannot open " + leaf);
-    for (const std::uint32_t index : byFolder[folder]) {
-      const PlannedFile& file = files[index];
-      name.clear();
-      appendName(name, file);
-      const int fd = openat(folderFd, name.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
-      if (fd < 0) die("cannot create " + leaf + name);
-      const timespec times[2] = {{file.seconds, long(file.nanos)},
-                                 {file.seconds, long(file.nanos)}};
-      if (futimens(fd, times) != 0) die("cannot set the time of " + leaf + name);
-      close(fd);
-    }
-    close(folderFd);
-  }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -628,26 +430,15 @@ void printHelp() {
 
 std::optional<Options> parseOptions(int argc, char** argv) {
   Options options;
-  auto number = [](const char* text, std::uint64_t limit) -> std::optional<std::uint64_t> {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text, &end, 10);
-    if (errno != 0 || end == text || *end != 0 || value == 0 || value > limit) return {};
-    return value;
-  };
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       printHelp();
       std::exit(0);
     } else if (arg == "--files" && i + 1 < argc) {
-      const auto value = number(argv[++i], 50'000'000);
-      if (!value) return {};
-      options.files = std::uint32_t(*value);
+      if (!parseCount(argv[++i], 50'000'000, options.files)) return {};
     } else if (arg == "--runs" && i + 1 < argc) {
-      const auto value = number(argv[++i], 100);
-      if (!value) return {};
-      options.runs = int(*value);
+      if (!parseCount(argv[++i], 100, options.runs)) return {};
     } else if (arg == "--keep") {
       options.keep = true;
     } else if (arg == "--repeated-names") {
@@ -663,19 +454,6 @@ std::optional<Options> parseOptions(int argc, char** argv) {
     }
   }
   return options;
-}
-
-std::string temporaryFolder() {
-  std::string base = "/tmp";
-  if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != 0) base = tmp;
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  std::string pattern = base + "/plovane-bench-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) die("cannot create a folder in " + base);
-  return pattern;
-}
-
-const char* yesNo(bool value) {
-  return value ? "yes" : "no";
 }
 
 struct Measurement {
@@ -746,11 +524,6 @@ Measurement measureScenario(const Scenario& scenario, const Options& options) {
     }
   }
 
-  auto printTimes = [](const char* key, const std::vector<double>& times) {
-    std::printf("%s:", key);
-    for (const double t : times) std::printf(" %.3f", t);
-    std::printf("\n");
-  };
   std::printf("runs: %d\n", options.runs);
   std::printf("floor_files: %" PRIu64 "\n", warmUp.left.files + warmUp.right.files);
   std::printf("floor_folders: %" PRIu64 "\n", warmUp.left.folders + warmUp.right.folders);
@@ -893,8 +666,9 @@ int benchMain(int argc, char** argv) {
 }
 
 }  // namespace
-}  // namespace plovane
+}  // namespace plovane::bench
 
 int main(int argc, char** argv) {
-  return plovane::benchMain(argc, argv);
+  plovane::bench::setProgramName("plovane-bench");
+  return plovane::bench::benchMain(argc, argv);
 }

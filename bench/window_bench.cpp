@@ -9,13 +9,9 @@
 //     and back with its scroll bar, and appended again as a run appends rows, one yield a row.
 // Seconds depend on the machine and are printed only to make the gap and the ratio readable.
 //
-// The trees are those of plovane-bench (100 files a folder, three levels deep, the same mix
-// of one-side and same-name files). The window's rows are checked against the core's rows.
+// The trees are plovane-bench's synthetic trees (100 files a folder, three levels deep, the
+// same mix of one-side and same-name files). The window's rows are checked against the core's.
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
 #include <unistd.h>
 
 #include <QAbstractItemModel>
@@ -28,204 +24,41 @@
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <deque>
 #include <fstream>
 #include <limits>
 #include <map>
 #include <memory>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
-#include "common/host.h"
-#include "window/yield_throttle.h"
+#include "bench_support.h"
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "common/shared_text.h"
-#include "compare/comparison_run.h"
+#include "console_host.h"
 #include "form/folder_chooser.h"
 #include "form/form_setup.h"
 #include "platform/file_system.h"
+#include "synthetic_trees.h"
 #include "window/form1.h"
 #include "window/message_boxes.h"
+#include "window/yield_throttle.h"
 
-namespace plovane {
+namespace plovane::bench {
 namespace {
 
 constexpr double kGapTargetMs = 50.0;
 constexpr double kRatioTarget = 1.15;
 constexpr int kScrollJumps = 200;  // scroll bar positions each way, top to bottom and back
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The processor time of the calling thread: a second view of a run on a machine shared with
-// other work, which stretches wall time but not this.
-double threadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-double milliseconds(Clock::duration duration) {
-  return std::chrono::duration<double, std::milli>(duration).count();
-}
-
-[[noreturn]] void die(const std::string& what) {
-  std::fprintf(stderr, "plovane-window-bench: %s: %s\n", what.c_str(), std::strerror(errno));
-  std::exit(2);
-}
-
-const char* yesNo(bool value) {
-  return value ? "yes" : "no";
-}
-
-// ---------------------------------------------------------------------------------------
-// The synthetic trees, generated as plovane-bench generates them: per 100 files of a side,
-// 5 names on that side only, 1 name that recurs across folders, 10 same-named pairs with
-// different times and 84 with equal times (some differing below the second). The right
-// side's folders are a permutation of the left side's.
-
-constexpr std::uint32_t kFilesPerFolder = 100;
-constexpr std::int64_t kBaseSeconds = 1'600'000'000;
-
-struct PlannedFile {
-  std::uint32_t folder;
-  std::uint32_t nameId;
-  std::int64_t seconds;
-  std::uint32_t nanos;
-  char kind;  // 'a' left only, 'b' right only, 'f' common, 'r' repeated across folders
-};
-
-struct Trees {
-  std::uint32_t folders = 0;
-  std::uint32_t fanout = 1;
-  std::vector<PlannedFile> left;
-  std::vector<PlannedFile> right;
-};
-
-std::string folderPath(const Trees& trees, std::uint32_t folder, int levels = 3) {
-  const std::uint32_t b = trees.fanout;
-  const std::uint32_t digits[3] = {folder / (b * b), folder / b % b, folder % b};
-  std::string path;
-  for (int level = 0; level < levels; ++level) {
-    path += 'd';
-    path += std::to_string(digits[level]);
-    path += '/';
-  }
-  return path;
-}
-
-Trees plannedTrees(std::uint32_t filesPerSide) {
-  Trees trees;
-  trees.folders =
-      std::max<std::uint32_t>(1, (filesPerSide + kFilesPerFolder - 1) / kFilesPerFolder);
-  while (std::uint64_t(trees.fanout) * trees.fanout * trees.fanout < trees.folders) {
-    ++trees.fanout;
-  }
-  std::uint32_t step = trees.folders / 2 + trees.folders / 8 + 1;
-  while (std::gcd(step, trees.folders) != 1) ++step;
-  const auto permute = [&](std::uint32_t folder) {
-    return static_cast<std::uint32_t>((std::uint64_t(folder) * step + 1) % trees.folders);
-  };
-  const std::uint32_t repeatedNames = std::max<std::uint32_t>(1, trees.folders / 4);
-  trees.left.reserve(filesPerSide);
-  trees.right.reserve(filesPerSide);
-  for (std::uint32_t i = 0; i < filesPerSide; ++i) {
-    const std::uint32_t folder = i / kFilesPerFolder;
-    const std::uint32_t slot = i % kFilesPerFolder;
-    PlannedFile left{folder, i, kBaseSeconds + i, 0, 'f'};
-    PlannedFile right{permute(folder), i, kBaseSeconds + i, 0, 'f'};
-    if (slot < 5) {
-      left.kind = 'a';
-      right.kind = 'b';
-    } else if (slot == 5) {
-      const std::uint32_t occurrence = folder / repeatedNames;
-      left.kind = right.kind = 'r';
-      left.nameId = right.nameId = folder % repeatedNames;
-      left.seconds = right.seconds = kBaseSeconds + 7 * std::int64_t(occurrence);
-    } else if (slot < 16) {
-      right.seconds += (i % 2 == 0) ? 3600 : -3600;
-    } else {
-      left.nanos = 100'000'000;
-      right.nanos = (i % 2 == 0) ? 400'000'000 : 100'000'000;
-    }
-    trees.left.push_back(left);
-    trees.right.push_back(right);
-  }
-  return trees;
-}
-
-void makeFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die("cannot create " + path);
-}
-
-// One path lookup a file: everything relative to the open leaf, the time set on the open file.
-void generateSide(const Trees& trees, const std::vector<PlannedFile>& files,
-                  const std::string& root) {
-  makeFolder(root);
-  std::vector<std::vector<std::uint32_t>> byFolder(trees.folders);
-  for (std::uint32_t i = 0; i < files.size(); ++i) byFolder[files[i].folder].push_back(i);
-  char name[32];
-  for (std::uint32_t folder = 0; folder < trees.folders; ++folder) {
-    makeFolder(root + folderPath(trees, folder, 1));
-    makeFolder(root + folderPath(trees, folder, 2));
-    const std::string leaf = root + folderPath(trees, folder);
-    makeFolder(leaf);
-    const int folderFd = open(leaf.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) die("cannot open " + leaf);
-    for (const std::uint32_t index : byFolder[folder]) {
-      const PlannedFile& file = files[index];
-      std::snprintf(name, sizeof name, "%c%08" PRIu32 ".txt", file.kind, file.nameId);
-      const int fd = openat(folderFd, name, O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
-      if (fd < 0) die("cannot create " + leaf + name);
-      const timespec times[2] = {{file.seconds, long(file.nanos)},
-                                 {file.seconds, long(file.nanos)}};
-      if (futimens(fd, times) != 0) die("cannot set the time of " + leaf + name);
-      close(fd);
-    }
-    close(folderFd);
-  }
-}
-
-void removeOpenFolder(int folderFd) {
-  DIR* dir = fdopendir(folderFd);
-  if (dir == nullptr) {
-    close(folderFd);
-    return;
-  }
-  const int fd = dirfd(dir);
-  while (const dirent* entry = readdir(dir)) {
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-    if (unlinkat(fd, name, 0) == 0) continue;
-    if (errno != EISDIR && errno != EPERM) continue;
-    const int sub = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (sub >= 0) removeOpenFolder(sub);
-    unlinkat(fd, name, AT_REMOVEDIR);
-  }
-  closedir(dir);
-}
-
-void removeTree(const std::string& root) {
-  const int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd >= 0) removeOpenFolder(fd);
-  rmdir(root.c_str());
-}
 
 // Trees in a folder the user names are kept and reused by a later run with the same size;
 // a marker written after the last file tells a complete pair from an interrupted one.
@@ -246,7 +79,7 @@ bool treesComplete(const std::string& folder, std::uint32_t filesPerSide) {
 
 enum class Yielding { kNothing, kThrottleOnly, kThrottleAndLoop };
 
-class BenchHost final : public Host {
+class BenchHost final : public ConsoleHost {
  public:
   explicit BenchHost(Yielding yielding) : yielding_(yielding) {}
 
@@ -256,26 +89,12 @@ class BenchHost final : public Host {
     if (yielding_ == Yielding::kThrottleAndLoop) QCoreApplication::processEvents();
     throttle_.restart();
   }
-  void showMessage(const std::string& text) override {
-    ++messages;
-    std::fprintf(stderr, "message: %s\n", text.c_str());
-  }
-  void showErrorReport(const std::string& text) override {
-    ++messages;
-    std::fprintf(stderr, "error report: %s\n", text.c_str());
-  }
-  bool isBusy() const override { return busy_; }
-  void setBusy(bool busy) override { busy_ = busy; }
-  SettingsStore& settings() override { return settings_; }
 
-  std::size_t messages = 0;
   std::size_t yields = 0;
 
  private:
   Yielding yielding_;
   YieldThrottle throttle_;
-  InMemorySettingsStore settings_;
-  bool busy_ = false;
 };
 
 struct CoreRun {
@@ -286,17 +105,10 @@ struct CoreRun {
 
 CoreRun runCore(const std::string& folder1, const std::string& folder2, ResultList& listView3,
                 std::size_t& messages, Yielding yielding = Yielding::kNothing) {
-  ResultList listView1;
-  ResultList listView2;
-  listView1.appendRow(SharedText(folder1));
-  listView2.appendRow(SharedText(folder2));
   BenchHost host(yielding);
-  ComparisonRun run(platform::nativeFileSystem());
-  const double cpuStart = threadCpuSeconds();
-  const auto start = Clock::now();
-  run.start(listView1, listView2, listView3, host);
-  CoreRun outcome{secondsSince(start), threadCpuSeconds() - cpuStart, host.yields};
-  messages += host.messages;
+  const RunTimes times = timeComparison(folder1, folder2, listView3, host);
+  CoreRun outcome{times.seconds, times.cpuSeconds, host.yields};
+  messages += host.messages() + host.errorReports();
   return outcome;
 }
 
@@ -562,34 +374,19 @@ void printHelp() {
 
 std::optional<Options> parseOptions(int argc, char** argv) {
   Options options;
-  const auto number = [](const char* text, std::uint64_t limit) -> std::optional<std::uint64_t> {
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long long value = std::strtoull(text, &end, 10);
-    if (errno != 0 || end == text || *end != 0 || value == 0 || value > limit) return {};
-    return value;
-  };
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       printHelp();
       std::exit(0);
     } else if (arg == "--files" && i + 1 < argc) {
-      const auto value = number(argv[++i], 10'000'000);
-      if (!value) return {};
-      options.files = std::uint32_t(*value);
+      if (!parseCount(argv[++i], 10'000'000, options.files)) return {};
     } else if (arg == "--rows" && i + 1 < argc) {
-      const auto value = number(argv[++i], 50'000'000);
-      if (!value) return {};
-      options.listRows = std::uint32_t(*value);
+      if (!parseCount(argv[++i], 50'000'000, options.listRows)) return {};
     } else if (arg == "--runs" && i + 1 < argc) {
-      const auto value = number(argv[++i], 100);
-      if (!value) return {};
-      options.runs = int(*value);
+      if (!parseCount(argv[++i], 100, options.runs)) return {};
     } else if (arg == "--fill-limit" && i + 1 < argc) {
-      const auto value = number(argv[++i], 3600);
-      if (!value) return {};
-      options.fillLimitSeconds = double(*value);
+      if (!parseCount(argv[++i], 3600, options.fillLimitSeconds)) return {};
     } else if (arg == "--trees" && i + 1 < argc) {
       options.trees = argv[++i];
       while (options.trees.size() > 1 && options.trees.back() == '/') options.trees.pop_back();
@@ -600,15 +397,6 @@ std::optional<Options> parseOptions(int argc, char** argv) {
     }
   }
   return options;
-}
-
-std::string temporaryFolder() {
-  std::string base = "/tmp";
-  if (const char* tmp = std::getenv("TMPDIR"); tmp != nullptr && *tmp != 0) base = tmp;
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  std::string pattern = base + "/plovane-window-bench-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) die("cannot create a folder in " + base);
-  return pattern;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -944,11 +732,6 @@ int benchMain(ProfilingApplication& application, const Options& options) {
   // One more run, untimed, for where the window's time goes.
   const WindowRun profiled = bench.compare(true);
 
-  auto printTimes = [](const char* key, const std::vector<double>& times) {
-    std::printf("%s:", key);
-    for (const double t : times) std::printf(" %.3f", t);
-    std::printf("\n");
-  };
   const double windowSeconds = *std::min_element(windowTimes.begin(), windowTimes.end());
   const double coreSeconds = *std::min_element(coreTimes.begin(), coreTimes.end());
   const double ratio = windowSeconds / coreSeconds;
@@ -1050,16 +833,17 @@ int benchMain(ProfilingApplication& application, const Options& options) {
 }
 
 }  // namespace
-}  // namespace plovane
+}  // namespace plovane::bench
 
 int main(int argc, char** argv) {
-  const auto options = plovane::parseOptions(argc, argv);
+  plovane::bench::setProgramName("plovane-window-bench");
+  const auto options = plovane::bench::parseOptions(argc, argv);
   if (!options) {
-    plovane::printHelp();
+    plovane::bench::printHelp();
     return 2;
   }
   // A benchmark needs no screen: the offscreen platform paints into memory all the same.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  plovane::ProfilingApplication application(argc, argv);
-  return plovane::benchMain(application, *options);
+  plovane::bench::ProfilingApplication application(argc, argv);
+  return plovane::bench::benchMain(application, *options);
 }

@@ -278,6 +278,34 @@ class ComparingTest : public QObject {
     QVERIFY(!form.isComparing());
   }
 
+  void closingDuringARunEndsTheProcessAtOnce() {
+    TempTree tree;
+    makeTrees(tree);
+    Sandbox sandbox;
+    InterruptingFileSystem fs;
+    FormRig rig(sandbox.iniFile(), sandbox.program(), fs);
+    Form1& form = *rig;
+    form.Form_Load();
+    QVERIFY(showAndWait(form));
+    form.listView1().appendRow(tree.path("A/"));
+    form.listView2().appendRow(tree.path("B/"));
+
+    bool comparingAtClose = false;
+    int endCallsAtClose = -1;
+    fs.duringFirstListing = [&] {
+      comparingAtClose = form.isComparing();
+      form.close();
+      endCallsAtClose = rig.endProcessCalls;
+    };
+    click(form.PushButton5);
+
+    // The close asked to end the process while the run was still going, with no question.
+    QVERIFY(comparingAtClose);
+    QCOMPARE(endCallsAtClose, 1);
+    QVERIFY(rig.boxes.plains.empty());
+    QVERIFY(rig.boxes.exclamations.empty());
+  }
+
   void startClickDeliveredByAYieldIsIgnored() {
     TempTree tree;
     makeTrees(tree);

@@ -90,7 +90,7 @@ class FormRig {
           const platform::FileSystem& fs = platform::nativeFileSystem())
       : settings(iniFile) {
     form = std::make_unique<Form1>(Form1Services{boxes, browser, settings, random, launcher, fs,
-                                                 programFolder, std::function<void()>()});
+                                                 programFolder, [this] { ++endProcessCalls; }});
   }
 
   Form1& operator*() { return *form; }
@@ -101,6 +101,8 @@ class FormRig {
   QtSettingsStore settings;
   FixedRandom random;
   RecordingUrlLauncher launcher;
+  // How often the window asked to end the process; the real program ends it there.
+  int endProcessCalls = 0;
   std::unique_ptr<Form1> form;
 };
 

@@ -1,0 +1,116 @@
+#include "synthetic_trees.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <numeric>
+
+#include "bench_support.h"
+
+namespace plovane::bench {
+
+std::uint32_t fanoutFor(std::uint32_t folders) {
+  std::uint32_t fanout = 1;
+  while (std::uint64_t(fanout) * fanout * fanout < folders) ++fanout;
+  return fanout;
+}
+
+std::function<std::uint32_t(std::uint32_t)> folderPermutation(std::uint32_t folders) {
+  std::uint32_t step = folders / 2 + folders / 8 + 1;
+  while (std::gcd(step, folders) != 1) ++step;
+  return [=](std::uint32_t folder) {
+    return static_cast<std::uint32_t>((std::uint64_t(folder) * step + 1) % folders);
+  };
+}
+
+std::string folderPath(const Trees& trees, std::uint32_t folder, int levels) {
+  const std::uint32_t b = trees.fanout;
+  const std::uint32_t digits[3] = {folder / (b * b), folder / b % b, folder % b};
+  std::string path;
+  for (int level = 0; level < levels; ++level) {
+    path += 'd';
+    path += std::to_string(digits[level]);
+    path += '/';
+  }
+  return path;
+}
+
+void appendName(std::string& out, const PlannedFile& file) {
+  char buffer[32];
+  const int length =
+      std::snprintf(buffer, sizeof buffer, "%c%08" PRIu32 ".txt", file.kind, file.nameId);
+  out.append(buffer, static_cast<std::size_t>(length));
+}
+
+Trees plannedTrees(std::uint32_t filesPerSide) {
+  Trees trees;
+  trees.folders =
+      std::max<std::uint32_t>(1, (filesPerSide + kFilesPerFolder - 1) / kFilesPerFolder);
+  trees.fanout = fanoutFor(trees.folders);
+  const auto permute = folderPermutation(trees.folders);
+  const std::uint32_t repeatedNames = std::max<std::uint32_t>(1, trees.folders / 4);
+  trees.left.reserve(filesPerSide);
+  trees.right.reserve(filesPerSide);
+  for (std::uint32_t i = 0; i < filesPerSide; ++i) {
+    const std::uint32_t folder = i / kFilesPerFolder;
+    const std::uint32_t slot = i % kFilesPerFolder;
+    PlannedFile left{folder, i, kBaseSeconds + i, 0, 'f'};
+    PlannedFile right{permute(folder), i, kBaseSeconds + i, 0, 'f'};
+    if (slot < 5) {
+      left.kind = 'a';
+      right.kind = 'b';
+    } else if (slot == 5) {
+      // One such file per folder; name k recurs in folders k, k + repeatedNames, ... and the
+      // occurrence number sets the time, so equal occurrence numbers give equal times.
+      const std::uint32_t occurrence = folder / repeatedNames;
+      left.kind = right.kind = 'r';
+      left.nameId = right.nameId = folder % repeatedNames;
+      left.seconds = right.seconds = kBaseSeconds + 7 * std::int64_t(occurrence);
+    } else if (slot < 16) {
+      right.seconds += (i % 2 == 0) ? 3600 : -3600;
+    } else {
+      left.nanos = 100'000'000;
+      right.nanos = (i % 2 == 0) ? 400'000'000 : 100'000'000;
+    }
+    trees.left.push_back(left);
+    trees.right.push_back(right);
+  }
+  return trees;
+}
+
+// Everything is relative to an open folder descriptor, and the time is set on the open file
+// (futimens, the descriptor form of utimensat), so each file costs one path lookup. Creating
+// files is the slow part of a run on most file systems.
+void generateSide(const Trees& trees, const std::vector<PlannedFile>& files,
+                  const std::string& root) {
+  makeFolder(root);
+  std::vector<std::vector<std::uint32_t>> byFolder(trees.folders);
+  for (std::uint32_t i = 0; i < files.size(); ++i) byFolder[files[i].folder].push_back(i);
+  std::string name;
+  for (std::uint32_t folder = 0; folder < trees.folders; ++folder) {
+    makeFolder(root + folderPath(trees, folder, 1));
+    makeFolder(root + folderPath(trees, folder, 2));
+    const std::string leaf = root + folderPath(trees, folder);
+    makeFolder(leaf);
+    const int folderFd = open(leaf.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) die("cannot open " + leaf);
+    for (const std::uint32_t index : byFolder[folder]) {
+      const PlannedFile& file = files[index];
+      name.clear();
+      appendName(name, file);
+      const int fd = openat(folderFd, name.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0644);
+      if (fd < 0) die("cannot create " + leaf + name);
+      const timespec times[2] = {{file.seconds, long(file.nanos)},
+                                 {file.seconds, long(file.nanos)}};
+      if (futimens(fd, times) != 0) die("cannot set the time of " + leaf + name);
+      close(fd);
+    }
+    close(folderFd);
+  }
+}
+
+}  // namespace plovane::bench
