@@ -160,6 +160,7 @@ QTreeView* Form1::createList(int index, int left, int top, int width, int height
   view->viewport()->setMouseTracking(true);
   view->installEventFilter(this);
   view->viewport()->installEventFilter(this);
+  view->header()->viewport()->installEventFilter(this);  // the header is part of the list
   connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this, slot](const QModelIndex& current) {
             lists_[slot].setSelectedRow(

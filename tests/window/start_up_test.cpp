@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -158,6 +159,9 @@ class StartUpTest : public QObject {
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     hover(form.PushButton13);
     QCOMPARE(form.cursor().shape(), Qt::BitmapCursor);
+    hover(form.ListView3()->header()->viewport());  // a list's header is part of the list
+    QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
+    hover(form.PushButton13);
     hover(&form, QPoint(3, 3));  // the background, left of every control
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
 
