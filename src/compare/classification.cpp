@@ -19,17 +19,20 @@ namespace {
 // of a the first entry of b bearing its name.
 struct Pairing {
   std::vector<std::uint32_t> firstMatchOfA;
+  std::vector<bool> pairedA;
   std::vector<bool> pairedB;
 };
 
 Pairing pairUp(const FileList& a, const FileList& b, const NameIndex& indexOfB, Host& host) {
   Pairing pairing{std::vector<std::uint32_t>(a.size(), NameIndex::kEnd),
-                  std::vector<bool>(b.size(), false)};
+                  std::vector<bool>(a.size(), false), std::vector<bool>(b.size(), false)};
   for (std::size_t i = 0; i < a.size(); ++i) {
     host.yield();
     const std::uint32_t first = indexOfB.first(a.fileName(i));
     pairing.firstMatchOfA[i] = first;
-    if (first == NameIndex::kEnd || pairing.pairedB[first]) continue;
+    if (first == NameIndex::kEnd) continue;
+    pairing.pairedA[i] = true;
+    if (pairing.pairedB[first]) continue;
     for (std::uint32_t j = first; j != NameIndex::kEnd; j = indexOfB.next(j)) {
       pairing.pairedB[j] = true;
     }
@@ -79,7 +82,7 @@ class RowPaths {
 
   const SharedText& operator[](std::size_t index) {
     SharedText& path = paths_[index];
-    if (path.empty()) path = SharedText::concat(list_.prefix(index).view(), list_.fileName(index));
+    if (path.empty()) path = list_.sharedPath(index);
     return path;
   }
 
@@ -109,14 +112,11 @@ void ListNewerOlderPairs(const FileList& a, const FileList& b, ResultList& listV
                          const platform::FileSystem& fs) {
   const NameIndex indexOfB(b, host);
   const Pairing pairing = pairUp(a, b, indexOfB, host);
-  std::vector<bool> pairedA(a.size());
-  for (std::size_t i = 0; i < a.size(); ++i)
-    pairedA[i] = pairing.firstMatchOfA[i] != NameIndex::kEnd;
 
   // Each file's time is read once, however many pairs it is part of. One offset serves the
   // whole call: every file is shifted alike, so the order is that of universal time.
   const std::int64_t utcOffsetSeconds = fs.utcOffsetSeconds();
-  const std::vector<DateTime> timesOfA = readTimes(a, pairedA, fs, utcOffsetSeconds, host);
+  const std::vector<DateTime> timesOfA = readTimes(a, pairing.pairedA, fs, utcOffsetSeconds, host);
   const std::vector<DateTime> timesOfB = readTimes(b, pairing.pairedB, fs, utcOffsetSeconds, host);
 
   RowPaths pathsOfA(a);

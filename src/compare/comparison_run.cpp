@@ -65,10 +65,8 @@ void appendOnlyHereRows(Trap& trap, const FileList& onlyHere, const std::string&
   const SharedText onlyHereText(kOnlyHereText);
   const SharedText otherFolder(otherFolderText);
   for (std::size_t i = 0; i < onlyHere.size(); ++i) {
-    trap.step(firstStep + 2, [&] {
-      listView3.appendRow(SharedText::concat(onlyHere.prefix(i).view(), onlyHere.fileName(i)),
-                          onlyHereText, otherFolder);
-    });
+    trap.step(firstStep + 2,
+              [&] { listView3.appendRow(onlyHere.sharedPath(i), onlyHereText, otherFolder); });
   }
 }
 

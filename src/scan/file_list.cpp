@@ -34,6 +34,10 @@ std::string FileList::path(std::size_t index) const {
   return result;
 }
 
+SharedText FileList::sharedPath(std::size_t index) const {
+  return SharedText::concat(entries_[index].prefix.view(), fileName(index));
+}
+
 std::string_view FileList::fileName(std::size_t index) const {
   const Entry& entry = entries_[index];
   return std::string_view(names_).substr(entry.nameOffset, entry.nameLength);
@@ -48,11 +52,6 @@ std::vector<std::string> FileList::paths() const {
 
 void FileList::appendEntryOf(const FileList& other, std::size_t index) {
   append(other.entries_[index].prefix, other.fileName(index));
-}
-
-void FileList::reserve(std::size_t entries, std::size_t nameBytes) {
-  entries_.reserve(entries);
-  names_.reserve(nameBytes);
 }
 
 }  // namespace plovane

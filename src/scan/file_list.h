@@ -28,9 +28,11 @@ class FileList {
   std::string_view fileName(std::size_t index) const;
   std::vector<std::string> paths() const;
 
+  // path(index) as a row cell.
+  SharedText sharedPath(std::size_t index) const;
+
   // Appends entry index of another list.
   void appendEntryOf(const FileList& other, std::size_t index);
-  void reserve(std::size_t entries, std::size_t nameBytes);
   // The prefix of entry index: its folder and the separator, or empty.
   const SharedText& prefix(std::size_t index) const { return entries_[index].prefix; }
 

@@ -37,8 +37,6 @@ class Enumeration {
     std::optional<bool> leadsBack;
   };
 
-  enum class Outcome { kNext, kDescended };
-
   void firstPass(FolderTree& tree, FolderTree& found, int depth);
   void listSubFolders(const std::string& folder, FolderTree& found);
   bool isFolder(const std::string& path);

@@ -90,32 +90,31 @@ Form1::Form1(Form1Services services, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::createControls() {
-  PushButton13 = createButton(QStringLiteral("Help"), 120, 120, 3840, 405);
-  PushButton9 = createButton(QStringLiteral("Load Sample/Example Folders"), 4080, 120, 3840, 405);
+  PushButton13 =
+      createButton(QStringLiteral("PushButton13"), QStringLiteral("Help"), 120, 120, 3840, 405);
+  PushButton9 = createButton(QStringLiteral("PushButton9"),
+                             QStringLiteral("Load Sample/Example Folders"), 4080, 120, 3840, 405);
   createList(0, 120, 620, 7800, 615);
-  PushButton3 = createButton(QStringLiteral("1. Choose Folder 1"), 120, 1320, 3840, 405);
-  PushButton2 = createButton(QStringLiteral("Clear Folder"), 4080, 1320, 3840, 405);
+  PushButton3 = createButton(QStringLiteral("PushButton3"), QStringLiteral("1. Choose Folder 1"),
+                             120, 1320, 3840, 405);
+  PushButton2 = createButton(QStringLiteral("PushButton2"), QStringLiteral("Clear Folder"), 4080,
+                             1320, 3840, 405);
   createList(1, 120, 1820, 7800, 615);
-  PushButton1 = createButton(QStringLiteral("2. Choose Folder 2"), 120, 2520, 3840, 405);
-  PushButton4 = createButton(QStringLiteral("Clear Folder"), 4080, 2520, 3840, 405);
+  PushButton1 = createButton(QStringLiteral("PushButton1"), QStringLiteral("2. Choose Folder 2"),
+                             120, 2520, 3840, 405);
+  PushButton4 = createButton(QStringLiteral("PushButton4"), QStringLiteral("Clear Folder"), 4080,
+                             2520, 3840, 405);
   createList(2, 120, 3030, 7800, 2145);
-  PushButton5 = createButton(QStringLiteral("3. Start Comparing"), 120, 5260, 7800, 405);
-  PushButton6 = createButton(QStringLiteral("Save Results As Text File"), 120, 5770, 3840, 405);
-  PushButton7 = createButton(QStringLiteral("Save Results As Excel File"), 4080, 5770, 3840, 405);
-  PushButton10 = createButton(QStringLiteral("Copy Results To Clipboard"), 120, 6280, 3840, 405);
-  PushButton8 = createButton(QStringLiteral("Clear List"), 4080, 6280, 3840, 405);
-
-  PushButton1->setObjectName(QStringLiteral("PushButton1"));
-  PushButton2->setObjectName(QStringLiteral("PushButton2"));
-  PushButton3->setObjectName(QStringLiteral("PushButton3"));
-  PushButton4->setObjectName(QStringLiteral("PushButton4"));
-  PushButton5->setObjectName(QStringLiteral("PushButton5"));
-  PushButton6->setObjectName(QStringLiteral("PushButton6"));
-  PushButton7->setObjectName(QStringLiteral("PushButton7"));
-  PushButton8->setObjectName(QStringLiteral("PushButton8"));
-  PushButton9->setObjectName(QStringLiteral("PushButton9"));
-  PushButton10->setObjectName(QStringLiteral("PushButton10"));
-  PushButton13->setObjectName(QStringLiteral("PushButton13"));
+  PushButton5 = createButton(QStringLiteral("PushButton5"), QStringLiteral("3. Start Comparing"),
+                             120, 5260, 7800, 405);
+  PushButton6 = createButton(QStringLiteral("PushButton6"),
+                             QStringLiteral("Save Results As Text File"), 120, 5770, 3840, 405);
+  PushButton7 = createButton(QStringLiteral("PushButton7"),
+                             QStringLiteral("Save Results As Excel File"), 4080, 5770, 3840, 405);
+  PushButton10 = createButton(QStringLiteral("PushButton10"),
+                              QStringLiteral("Copy Results To Clipboard"), 120, 6280, 3840, 405);
+  PushButton8 = createButton(QStringLiteral("PushButton8"), QStringLiteral("Clear List"), 4080,
+                             6280, 3840, 405);
 
   connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
   connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
@@ -127,8 +126,10 @@ void Form1::createControls() {
   connect(PushButton13, &QPushButton::clicked, this, &Form1::PushButton13_Click);
 }
 
-QPushButton* Form1::createButton(const QString& caption, int left, int top, int width, int height) {
+QPushButton* Form1::createButton(const QString& name, const QString& caption, int left, int top,
+                                 int width, int height) {
   auto* button = new QPushButton(caption, this);
+  button->setObjectName(name);
   button->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
   button->setFont(buttonFont());
   button->setMouseTracking(true);

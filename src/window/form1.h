@@ -105,7 +105,8 @@ class Form1 final : public QWidget, private FormWindow {
   void setApplicationTitle(const std::string& title) override;
 
   void createControls();
-  QPushButton* createButton(const QString& caption, int left, int top, int width, int height);
+  QPushButton* createButton(const QString& name, const QString& caption, int left, int top,
+                            int width, int height);
   QTreeView* createList(int index, int left, int top, int width, int height);
   void setFocusOrder();
   void applyColumnWidths(int list);
