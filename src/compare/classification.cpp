@@ -49,14 +49,14 @@ std::vector<DateTime> readTimes(const FileList& list, const std::vector<bool>& w
   std::vector<DateTime> times(list.size(), DateTime::none());
   std::vector<std::size_t> batch;
   std::vector<std::string_view> names;
-  std::vector<std::optional<std::int64_t>> fileTimes;
+  std::vector<std::optional<platform::UnixSeconds>> fileTimes;
   std::string prefix;
 
   const auto readBatch = [&] {
     if (batch.empty()) return;
     host.yield();
     fileTimes.assign(batch.size(), std::nullopt);
-    fs.lastWriteFileTimes(prefix, names, fileTimes);
+    fs.lastWriteTimes(prefix, names, fileTimes);
     for (std::size_t k = 0; k < batch.size(); ++k) {
       if (fileTimes[k]) times[batch[k]] = FileTimeToLocalDate(*fileTimes[k], utcOffsetSeconds);
     }

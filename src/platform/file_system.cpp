@@ -14,15 +14,21 @@ void FileSystem::forEachFile(const std::string& folder, const NameVisitor& visit
   });
 }
 
-void FileSystem::lastWriteFileTimes(const std::string& prefix,
-                                    std::span<const std::string_view> names,
-                                    std::span<std::optional<std::int64_t>> times) const {
+void FileSystem::lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
+                                std::span<std::optional<UnixSeconds>> times) const {
   std::string path = prefix;
   for (std::size_t k = 0; k < names.size(); ++k) {
     path.resize(prefix.size());
     path.append(names[k]);
-    times[k] = lastWriteFileTime(path);
+    times[k] = lastWriteTime(path);
   }
+}
+
+bool fitsPathLimit(std::string_view folder, std::string_view name, EntryKind kind) {
+  const bool hasSeparator = !folder.empty() && folder.back() == kSeparator;
+  const std::size_t length = pathLength(folder) + (hasSeparator ? 0 : 1) + pathLength(name) +
+                             (kind == EntryKind::kFolder ? 1 : 0);
+  return length < kPathLimit;
 }
 
 }  // namespace plovane::platform

@@ -49,9 +49,21 @@ struct FolderInfo {
   FileId id;
 };
 
+// A last-write time as the platform reports it: whole seconds since 1 January 1970,
+// universal time, the fraction dropped toward the earlier second. Unlike a Windows file time
+// it holds every time a POSIX file system can store, years before 1601 and after 30827
+// included, so every such time orders by its true value.
+using UnixSeconds = std::int64_t;
+
 // Windows file time: 100-nanosecond ticks since 1 January 1601, universal time.
 inline constexpr std::int64_t kFileTimeTicksPerSecond = 10'000'000;
 inline constexpr std::int64_t kFileTimeSecondsAtUnixEpoch = 11'644'473'600;
+
+constexpr UnixSeconds unixSecondsOfFileTime(std::int64_t ticks) noexcept {
+  std::int64_t seconds = ticks / kFileTimeTicksPerSecond;
+  if (ticks % kFileTimeTicksPerSecond < 0) --seconds;  // toward the earlier second
+  return seconds - kFileTimeSecondsAtUnixEpoch;
+}
 
 enum class EntryKind { kFile, kFolder };
 
@@ -71,8 +83,10 @@ class FileSystem {
   // Calls visit for each entry of the folder that is a folder or an existing file (see
   // isExistingFile), hidden ones included, in the order of the directory listing, following
   // links; an entry that is neither, such as a dangling link, is passed over. "." and ".."
-  // are not listed. Throws when the folder cannot be listed; entries visited before the
-  // failure stay visited.
+  // are not listed, nor is an entry whose path is too long to be opened by name (see
+  // fitsPathLimit). A folder whose names can be listed but whose entries cannot be examined
+  // (no search permission) has no entry that qualifies. Throws when the folder cannot be
+  // listed; entries visited before the failure stay visited.
   virtual void forEachEntry(const std::string& folder, const EntryVisitor& visit) const = 0;
 
   // The direct sub-folders of forEachEntry.
@@ -88,16 +102,15 @@ class FileSystem {
   // True when the path is a folder (following links). Never throws.
   virtual bool isFolder(const std::string& path) const = 0;
 
-  // The last-write time as a file time, following links; nothing when the status cannot be
-  // read. Never throws.
-  virtual std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const = 0;
+  // The last-write time, following links; nothing when the status cannot be read.
+  // Never throws.
+  virtual std::optional<UnixSeconds> lastWriteTime(const std::string& path) const = 0;
 
   // The last-write times of several files of one folder at once: times[k] for
   // prefix + names[k], where prefix is a folder and the separator. A platform can then
   // look each name up relative to the open folder instead of walking the whole path.
-  virtual void lastWriteFileTimes(const std::string& prefix,
-                                  std::span<const std::string_view> names,
-                                  std::span<std::optional<std::int64_t>> times) const;
+  virtual void lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
+                              std::span<std::optional<UnixSeconds>> times) const;
 
   // True when the date and time of last change of the path can be read. Never throws.
   virtual bool canReadChangeTime(const std::string& path) const = 0;
@@ -111,5 +124,11 @@ const FileSystem& nativeFileSystem();
 
 // The length of a path as the path limit counts it: bytes on POSIX, UTF-16 units on Windows.
 std::size_t pathLength(std::string_view path);
+
+// True when the entry of the folder can be opened by its full path: the folder, a separator
+// where the folder has none, the name, and for a folder the final separator, stay under the
+// path limit. An entry past it is left out of a listing, file or folder alike, as a folder
+// path past it is not descended into.
+bool fitsPathLimit(std::string_view folder, std::string_view name, EntryKind kind);
 
 }  // namespace plovane::platform

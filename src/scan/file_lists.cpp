@@ -1,5 +1,8 @@
 #include "scan/file_lists.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "common/failure.h"
 #include "platform/file_system.h"
 
@@ -25,22 +28,19 @@ bool IsExistingFile(const platform::FileSystem& fs, const std::string& path) {
 }
 
 DateTime GetFileLastModified(const platform::FileSystem& fs, const std::string& path) {
-  const std::optional<std::int64_t> fileTime = fs.lastWriteFileTime(path);
-  if (!fileTime) return DateTime::none();
-  return FileTimeToLocalDate(*fileTime, fs.utcOffsetSeconds());
+  const std::optional<platform::UnixSeconds> time = fs.lastWriteTime(path);
+  if (!time) return DateTime::none();
+  return FileTimeToLocalDate(*time, fs.utcOffsetSeconds());
 }
 
-DateTime conversionFailedDate() {
-  return DateTime::fromLocalSeconds(-DateTime::kOleDaysAtUnixEpoch * DateTime::kSecondsPerDay);
-}
-
-DateTime FileTimeToLocalDate(std::int64_t fileTime, std::int64_t utcOffsetSeconds) {
-  if (fileTime < 0) return conversionFailedDate();
-  // Whole seconds only: the fraction is dropped, never rounded up into the next second.
-  const std::int64_t universalSeconds = fileTime / platform::kFileTimeTicksPerSecond;
-  const std::int64_t localSeconds = universalSeconds + utcOffsetSeconds;
-  if (localSeconds < 0) return conversionFailedDate();
-  return DateTime::fromLocalSeconds(localSeconds - platform::kFileTimeSecondsAtUnixEpoch);
+DateTime FileTimeToLocalDate(std::int64_t unixSeconds, std::int64_t utcOffsetSeconds) {
+  constexpr std::int64_t kEarliest = std::numeric_limits<std::int64_t>::min() + 1;  // not "none"
+  constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max();
+  std::int64_t localSeconds = 0;
+  if (__builtin_add_overflow(unixSeconds, utcOffsetSeconds, &localSeconds)) {
+    localSeconds = utcOffsetSeconds > 0 ? kLatest : kEarliest;
+  }
+  return DateTime::fromLocalSeconds(std::max(localSeconds, kEarliest));
 }
 
 bool PathExists(const platform::FileSystem& fs, const std::string& path) {

@@ -30,13 +30,11 @@ bool IsExistingFile(const platform::FileSystem& fs, const std::string& path);
 // The file's local last-write time to the whole second, or no time when it cannot be found.
 DateTime GetFileLastModified(const platform::FileSystem& fs, const std::string& path);
 
-// A file time (100-ns ticks since 1601, universal time) as a local date-time, using the
-// given offset from universal time. A time that cannot be converted gives the date-time
-// value 0 (30 December 1899, 00:00). Fractions of a second are dropped.
-DateTime FileTimeToLocalDate(std::int64_t fileTime, std::int64_t utcOffsetSeconds);
-
-// The date-time value 0: 30 December 1899, 00:00.
-DateTime conversionFailedDate();
+// A file's last-write time as the platform reports it (whole seconds since 1970, universal
+// time) as a local date-time, using the given offset from universal time. Every time
+// converts and keeps its order; only the few seconds within the offset of the ends of the
+// 64-bit range meet at those ends.
+DateTime FileTimeToLocalDate(std::int64_t unixSeconds, std::int64_t utcOffsetSeconds);
 
 // True when the date and time of last change of the path can be read. Never fails.
 bool PathExists(const platform::FileSystem& fs, const std::string& path);

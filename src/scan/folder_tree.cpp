@@ -22,7 +22,9 @@ constexpr int kHiddenSystemFolder = 22;
 constexpr int kHiddenSystemLinkFolder = 1046;
 
 // One enumeration, with all its nested levels. A folder is examined once: each level that
-// passes a folder up tests it again, and answers from what was read the first time.
+// passes a folder up tests it again, and answers from what was read the first time. Each
+// folder found remembers the folder it was found in, so that the chain by which the walk
+// reached it can be followed back to the chosen folder.
 class Enumeration {
  public:
   Enumeration(Host& host, const platform::FileSystem& fs)
@@ -32,8 +34,9 @@ class Enumeration {
   void run(FolderTree& tree, bool recurse, int depth);
 
  private:
-  struct Examined {
-    FolderInfo info;
+  struct Walked {
+    std::optional<FolderInfo> info;
+    const std::string* parent = nullptr;  // the key of the folder it was found in
     std::optional<bool> leadsBack;
   };
 
@@ -42,13 +45,14 @@ class Enumeration {
   bool isFolder(const std::string& path);
   const FolderInfo& examine(const std::string& path);
   bool isDescendable(const std::string& path, int depth);
-  bool leadsBackToAncestor(const std::string& path, const platform::FileId& id);
+  bool leadsBackOnItsChain(const std::string& path, const platform::FileId& id);
   static void removeFirstEqual(FolderTree& tree, const std::string& folder);
 
   Host& host_;
   const platform::FileSystem& fs_;
   Trap trap_;
-  std::unordered_map<std::string, Examined> examined_;
+  // Keyed by path; the map's nodes stay put, so a parent is held by its key's address.
+  std::unordered_map<std::string, Walked> walked_;
 };
 
 void Enumeration::run(FolderTree& tree, bool recurse, int depth) {
@@ -128,25 +132,26 @@ void Enumeration::listSubFolders(const std::string& folder, FolderTree& found) {
     std::string path;                         // steps 132, 134
     path.reserve(folder.size() + name.size() + 1);
     path.append(folder).append(name).push_back(kSeparator);
+    const auto parent = walked_.find(folder);
+    walked_[path].parent = parent == walked_.end() ? nullptr : &parent->first;
     found.push_back(std::move(path));
   });
 }
 
 bool Enumeration::isFolder(const std::string& path) {
-  return examined_.count(path) != 0 || IsFolder(fs_, path);
+  const auto found = walked_.find(path);
+  return (found != walked_.end() && found->second.info) || IsFolder(fs_, path);
 }
 
 const FolderInfo& Enumeration::examine(const std::string& path) {
-  auto found = examined_.find(path);
-  if (found == examined_.end()) {
-    found = examined_.emplace(path, Examined{fs_.folderInfo(path), std::nullopt}).first;
-  }
-  return found->second.info;
+  Walked& walked = walked_[path];
+  if (!walked.info) walked.info = fs_.folderInfo(path);
+  return *walked.info;
 }
 
 // A drive's root is always descended into. Hidden system folders are not, and neither is a
-// sub-folder that leads back to itself or to an ancestor: without that check a link loop,
-// which carries no hidden or system mark on POSIX, would make the tree grow without bound.
+// sub-folder that is the chosen folder or one of the folders by which the walk reached it:
+// a link, or a mount, that leads back would make the tree grow without bound.
 bool Enumeration::isDescendable(const std::string& path, int depth) {
   const FolderInfo& info = examine(path);
   if (info.isRoot) return true;
@@ -154,35 +159,19 @@ bool Enumeration::isDescendable(const std::string& path, int depth) {
     return false;
   }
   if (depth == 0) return true;  // the chosen folders themselves are not sub-folders
-  Examined& record = examined_.at(path);
-  if (!record.leadsBack) record.leadsBack = leadsBackToAncestor(path, info.id);
-  return !*record.leadsBack;
+  Walked& walked = walked_.at(path);
+  if (!walked.leadsBack) walked.leadsBack = leadsBackOnItsChain(path, info.id);
+  return !*walked.leadsBack;
 }
 
-// Compares the folder's identity with that of every folder above it on its path. Only a
-// link or a mount point can lead back; a plain sub-folder on the same device cannot.
-bool Enumeration::leadsBackToAncestor(const std::string& path, const platform::FileId& id) {
+// Compares identities, never path texts: a folder reached through a link has a path of its
+// own, and folders above the chosen one are not part of the walk, however it was named.
+bool Enumeration::leadsBackOnItsChain(const std::string& path, const platform::FileId& id) {
   if (!id.isKnown()) return false;
-  std::string_view ancestor(path);
-  ancestor.remove_suffix(1);  // the final separator
-  bool checkAll = (examine(path).attributes & platform::attribute::kLink) != 0;
-  bool first = true;
-  for (std::size_t cut = ancestor.rfind(kSeparator); cut != std::string_view::npos;
-       cut = ancestor.rfind(kSeparator)) {
-    ancestor = ancestor.substr(0, cut + 1);
-    std::optional<platform::FileId> ancestorId;
-    try {
-      ancestorId = examine(std::string(ancestor)).id;
-    } catch (...) {
-      // An ancestor that cannot be examined cannot be the folder either.
-    }
-    if (ancestorId && ancestorId->isKnown()) {
-      if (first && !checkAll && ancestorId->device == id.device) return false;
-      if (*ancestorId == id) return true;
-    }
-    first = false;
-    checkAll = true;
-    ancestor.remove_suffix(1);
+  for (const std::string* folder = walked_.at(path).parent; folder;
+       folder = walked_.at(*folder).parent) {
+    const std::optional<FolderInfo>& folderInfo = walked_.at(*folder).info;
+    if (folderInfo && folderInfo->id == id) return true;
   }
   return false;
 }

@@ -55,14 +55,14 @@ bool ListingCache::isFolder(const std::string& path) const {
   return inner_.isFolder(path);
 }
 
-std::optional<std::int64_t> ListingCache::lastWriteFileTime(const std::string& path) const {
-  return inner_.lastWriteFileTime(path);
+std::optional<platform::UnixSeconds> ListingCache::lastWriteTime(const std::string& path) const {
+  return inner_.lastWriteTime(path);
 }
 
-void ListingCache::lastWriteFileTimes(const std::string& prefix,
-                                      std::span<const std::string_view> names,
-                                      std::span<std::optional<std::int64_t>> times) const {
-  inner_.lastWriteFileTimes(prefix, names, times);
+void ListingCache::lastWriteTimes(const std::string& prefix,
+                                  std::span<const std::string_view> names,
+                                  std::span<std::optional<platform::UnixSeconds>> times) const {
+  inner_.lastWriteTimes(prefix, names, times);
 }
 
 bool ListingCache::canReadChangeTime(const std::string& path) const {

@@ -24,9 +24,9 @@ class ListingCache final : public platform::FileSystem {
   platform::FolderInfo folderInfo(const std::string& path) const override;
   bool isExistingFile(const std::string& path) const override;
   bool isFolder(const std::string& path) const override;
-  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override;
-  void lastWriteFileTimes(const std::string& prefix, std::span<const std::string_view> names,
-                          std::span<std::optional<std::int64_t>> times) const override;
+  std::optional<platform::UnixSeconds> lastWriteTime(const std::string& path) const override;
+  void lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
+                      std::span<std::optional<platform::UnixSeconds>> times) const override;
   bool canReadChangeTime(const std::string& path) const override;
   std::int64_t utcOffsetSeconds() const override;
 

@@ -38,11 +38,12 @@ class TimeTableFileSystem : public platform::FileSystem {
   }
   bool isExistingFile(const std::string& path) const override { return times.count(path) != 0; }
   bool isFolder(const std::string&) const override { return false; }
-  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override {
+  // The table holds Windows file times, so that fractions of a second take part.
+  std::optional<platform::UnixSeconds> lastWriteTime(const std::string& path) const override {
     ++lookups[path];
     const auto found = times.find(path);
     if (found == times.end()) return std::nullopt;
-    return found->second;
+    return platform::unixSecondsOfFileTime(found->second);
   }
   bool canReadChangeTime(const std::string& path) const override { return times.count(path) != 0; }
   std::int64_t utcOffsetSeconds() const override { return offsetSeconds; }

@@ -1,6 +1,10 @@
 #include "compare/comparison_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <string>
@@ -273,6 +277,62 @@ TEST_F(ComparisonRunTest, UnreadableChosenFolderContributesNoFile) {
   // Both files lie in one folder, whose listing order is the file system's.
   EXPECT_EQ(sorted(rowsOf(listView3)),
             sorted({onlyHereRow(b("x.txt"), a("")), onlyHereRow(b("q.txt"), a(""))}));
+  EXPECT_TRUE(host.errorReports.empty());
+  expectFinishedRun(a(""), b(""));
+}
+
+// Read permission without search permission: the names can be listed, yet no status can be
+// read, so nothing in such a folder counts as a file, chosen folder or sub-folder alike. The
+// run goes on in a child process with an ordinary user's rights, since root may search any
+// folder.
+TEST_F(ComparisonRunTest, FolderThatCanBeListedButNotSearchedHoldsNoFile) {
+  tree.makeFile("A/keep.txt", kDay);
+  tree.makeFile("A/r_no_x/report.doc", kDay + 3 * 365 * 24 * kHour);  // the newer one
+  tree.makeFile("A/r_no_x/Sub/deeper.txt");
+  tree.makeFile("B/keep.txt", kDay);
+  tree.makeFile("B/report.doc", kDay);
+  ASSERT_EQ(chmod(tree.root().c_str(), 0755), 0);
+  ASSERT_EQ(chmod(a("r_no_x").c_str(), 0644), 0);
+
+  const auto rowsAsAnOrdinaryUser = [&](const std::string& chosen1) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) std::_Exit(3);
+    choose(chosen1, b(""));
+    compare();
+    const std::vector<Row> expected =
+        chosen1 == a("")
+            ? std::vector<Row>{onlyHereRow(b("report.doc"), a(""))}
+            : sorted({onlyHereRow(b("keep.txt"), chosen1), onlyHereRow(b("report.doc"), chosen1)});
+    const std::vector<Row> rows = sorted(rowsOf(listView3));
+    if (rows == expected && host.errorReports.empty()) std::_Exit(0);
+    for (const Row& row : rows)
+      std::fprintf(stderr, "row: %s|%s|%s\n", row[0].c_str(), row[1].c_str(), row[2].c_str());
+    std::_Exit(1);
+  };
+  EXPECT_EXIT(rowsAsAnOrdinaryUser(a("")), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(rowsAsAnOrdinaryUser(a("r_no_x/")), ::testing::ExitedWithCode(0), "");
+  chmod(a("r_no_x").c_str(), 0755);
+}
+
+// Times before 1601 or past the end of a Windows file time, as tmpfs and XFS can store them,
+// decide a pair by their true order like any other.
+TEST_F(ComparisonRunTest, TimesOutsideTheFileTimeRangeOrderByTheirTrueValue) {
+  constexpr std::int64_t kYear1500 = -14'831'769'600, kYear1700 = -8'520'336'000;
+  constexpr std::int64_t kYear40000 = 1'200'000'000'000;
+  for (const char* name : {"old.txt", "far.txt", "same.txt"}) {
+    tree.makeFile(std::string("A/") + name);
+    tree.makeFile(std::string("B/") + name);
+  }
+  fs.setTime(a("old.txt"), kYear1500);
+  fs.setTime(b("old.txt"), kYear1700);
+  fs.setTime(a("far.txt"), kYear40000);
+  fs.setTime(b("far.txt"), kDay);
+  fs.setTime(a("same.txt"), kYear1500);
+  fs.setTime(b("same.txt"), kYear1500);
+  choose(a(""), b(""));
+  compare();
+
+  EXPECT_EQ(sorted(rowsOf(listView3)), sorted({overwriteRow(b("old.txt"), a("old.txt")),
+                                               overwriteRow(a("far.txt"), b("far.txt"))}));
   EXPECT_TRUE(host.errorReports.empty());
   expectFinishedRun(a(""), b(""));
 }

@@ -188,34 +188,45 @@ TEST(GetFileLastModifiedTest, FileGoneBeforeTheLookupHasNoTime) {
   EXPECT_TRUE(GetFileLastModified(faulty, temp.path("dir/staying.txt")).isNone());
 }
 
-TEST(FileTimeToLocalDateTest, ConvertsTicksSince1601ToLocalSeconds) {
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks, 0), DateTime::fromLocalSeconds(0));
-  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(kEpochTicks, 0).oleDays(), 25'569.0);
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks, 3'600), DateTime::fromLocalSeconds(3'600));
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks, -18'000), DateTime::fromLocalSeconds(-18'000));
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks + 1'600'000'000 * kTicks, 7'200),
-            DateTime::fromLocalSeconds(1'600'007'200));
-  // 1 January 1601 is 109,205 days before 30 December 1899.
-  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(0, 0).oleDays(), -109'205.0);
-}
-
-TEST(FileTimeToLocalDateTest, FractionsAreDroppedTowardsTheEarlierSecond) {
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks + kTicks - 1, 0), DateTime::fromLocalSeconds(0));
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks + kTicks, 0), DateTime::fromLocalSeconds(1));
+TEST(FileTimeToLocalDateTest, WindowsFileTimesBecomeWholeSecondsTowardTheEarlierSecond) {
+  using platform::unixSecondsOfFileTime;
+  EXPECT_EQ(unixSecondsOfFileTime(kEpochTicks), 0);
+  EXPECT_EQ(unixSecondsOfFileTime(kEpochTicks + kTicks - 1), 0);
+  EXPECT_EQ(unixSecondsOfFileTime(kEpochTicks + kTicks), 1);
   // Before 1970 too: half a second before the epoch lies in the second that starts at -1.
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks - kTicks / 2, 0), DateTime::fromLocalSeconds(-1));
-  EXPECT_EQ(FileTimeToLocalDate(kEpochTicks - kTicks - 1, 0), DateTime::fromLocalSeconds(-2));
+  EXPECT_EQ(unixSecondsOfFileTime(kEpochTicks - kTicks / 2), -1);
+  EXPECT_EQ(unixSecondsOfFileTime(kEpochTicks - kTicks - 1), -2);
+  // 1 January 1601 is 109,205 days before 30 December 1899.
+  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(unixSecondsOfFileTime(0), 0).oleDays(), -109'205.0);
 }
 
-TEST(FileTimeToLocalDateTest, ATimeThatCannotBeConvertedGivesDateZero) {
-  const DateTime failed = conversionFailedDate();
-  EXPECT_FALSE(failed.isNone());
-  EXPECT_DOUBLE_EQ(failed.oleDays(), 0.0);
+TEST(FileTimeToLocalDateTest, EveryTimeConvertsByTheOffsetAndKeepsItsOrder) {
+  EXPECT_EQ(FileTimeToLocalDate(0, 0), DateTime::fromLocalSeconds(0));
+  EXPECT_DOUBLE_EQ(FileTimeToLocalDate(0, 0).oleDays(), 25'569.0);
+  EXPECT_EQ(FileTimeToLocalDate(0, -18'000), DateTime::fromLocalSeconds(-18'000));
+  EXPECT_EQ(FileTimeToLocalDate(1'600'000'000, 7'200), DateTime::fromLocalSeconds(1'600'007'200));
 
-  EXPECT_EQ(FileTimeToLocalDate(-1, 0), failed);
-  EXPECT_EQ(FileTimeToLocalDate(std::numeric_limits<std::int64_t>::min(), 3'600), failed);
-  // Shifted to before 1601, the local time has no file time.
-  EXPECT_EQ(FileTimeToLocalDate(0, -3'600), failed);
+  // Times a Windows file time cannot hold: 1500, 1600 and about the year 40,000. They order
+  // by their true value under any offset, and none of them reads as "no time".
+  constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+  constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+  const std::vector<std::int64_t> ascending = {
+      kMin + 7'200,      -14'831'769'600, -11'644'473'601, -8'520'336'000, -1, 0,
+      1'200'000'000'000, kMax - 7'200};
+  for (const std::int64_t offset : {0, 3'600, -3'600}) {
+    for (std::size_t k = 0; k < ascending.size(); ++k) {
+      const DateTime date = FileTimeToLocalDate(ascending[k], offset);
+      EXPECT_FALSE(date.isNone()) << ascending[k];
+      EXPECT_EQ(date.localSeconds(), ascending[k] + offset);
+      if (k > 0) {
+        EXPECT_LT(FileTimeToLocalDate(ascending[k - 1], offset), date);
+      }
+    }
+  }
+  // Shifted past either end of the range, a time stays at that end.
+  EXPECT_EQ(FileTimeToLocalDate(kMax, 3'600), DateTime::fromLocalSeconds(kMax));
+  EXPECT_FALSE(FileTimeToLocalDate(kMin, -3'600).isNone());
+  EXPECT_FALSE(FileTimeToLocalDate(kMin, 0).isNone());
 }
 
 TEST(ProbeTest, IsExistingFileAndPathExistsNeverFailAndFollowLinks) {

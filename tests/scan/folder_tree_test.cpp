@@ -1,8 +1,12 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -356,6 +360,122 @@ TEST(GetSubDirectories2016Test, NamesAreTakenByteForByteAndOnlyControlCharacters
   }
   EXPECT_EQ(sorted(relative(temp, result.tree)), sorted(expected));
   expectBreadthFirst(result.tree, 1);
+  EXPECT_TRUE(result.host.errorReports.empty());
+}
+
+// Runs the scan with the working folder set to the tree's root, so that the chosen folder can
+// be named relative to it.
+FolderTree scanFromInside(const TempTree& temp, const std::string& chosen) {
+  const std::string previous = std::filesystem::current_path().string();
+  std::filesystem::current_path(temp.root());
+  ScanResult result;
+  result.tree = {chosen};
+  scan(result);
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(result.host.errorReports.empty());
+  return result.tree;
+}
+
+std::vector<std::string> below(const std::string& chosen, const FolderTree& tree) {
+  std::vector<std::string> result;
+  for (const std::string& path : tree) {
+    EXPECT_EQ(path.rfind(chosen, 0), 0u) << path;
+    result.push_back(path.substr(chosen.size()));
+  }
+  return sorted(result);
+}
+
+// A folder reached through a link is walked like any other, and left out only where it is
+// the chosen folder or a folder on the chain that reached it, whatever its path text says.
+TEST(GetSubDirectories2016Test, LoopsAreCutByTheWalkedChainAloneHoweverTheFolderIsNamed) {
+  TempTree temp;
+  temp.makeFile("P/outside.txt");
+  temp.makeFolder("P/Other");
+  temp.makeFolder("P/A");
+  temp.makeLink("P/A/parent", "..");          // above the chosen folder: walked
+  temp.makeLink("P/A/l1", temp.path("Z/X"));  // then a plain folder closes the loop:
+  temp.makeLink("Z/X/back", "..");            // A/l1/back/X is A/l1 again
+  temp.makeFile("Z/X/x.txt");
+
+  const std::vector<std::string> expected = {"", "l1/", "l1/back/", "parent/", "parent/Other/"};
+  const std::string absolute = temp.path("P/A/");
+  ScanResult result;
+  result.tree = {absolute};
+  scan(result);
+  EXPECT_EQ(below(absolute, result.tree), expected);
+  expectBreadthFirst(result.tree, 1);
+  EXPECT_TRUE(result.host.errorReports.empty());
+
+  for (const std::string& chosen : {std::string("P/A/"), std::string("./P/A/")}) {
+    EXPECT_EQ(below(chosen, scanFromInside(temp, chosen)), expected) << chosen;
+  }
+  // The relative chosen folder holding a link to its own parent.
+  EXPECT_EQ(below("P/", scanFromInside(temp, "P/")),
+            (std::vector<std::string>{"", "A/", "A/l1/", "A/l1/back/", "Other/"}));
+}
+
+// Creates the folder or file below a folder given by its descriptor, so that paths longer
+// than the system accepts can be made.
+int makeFolderAt(int folder, const std::string& name) {
+  if (mkdirat(folder, name.c_str(), 0755) != 0) return -1;
+  return openat(folder, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+void makeFileAt(int folder, const std::string& name) {
+  const int file = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  ASSERT_GE(file, 0) << name.size();
+  close(file);
+}
+
+// An entry is listed only when its full path can be opened by name: a file whose path is one
+// byte short of the limit is, one of the limit's length is not, and a folder likewise with
+// its final separator counted.
+TEST(GetSubDirectories2016Test, EntriesWhosePathReachesTheLimitAreLeftOutFilesAndFoldersAlike) {
+  constexpr std::size_t kLimit = platform::kPathLimit;
+  TempTree temp;
+  std::string deep = temp.root();
+  while (kLimit - 200 - deep.size() > 201) {
+    const std::string name(200, 'd');
+    temp.makeFolder(deep.substr(temp.root().size()) + name);
+    deep += name + "/";
+  }
+  const std::string last(kLimit - 200 - deep.size() - 1, 'e');
+  temp.makeFolder(deep.substr(temp.root().size()) + last);
+  deep += last + "/";
+  ASSERT_EQ(deep.size(), kLimit - 200);
+
+  const std::size_t room = kLimit - 1 - deep.size();  // the longest name of a file that fits
+  const std::string fittingFile(room, 'f'), longFile(room + 1, 'g');
+  const std::string fittingFolder(room - 1, 'h'), longFolder(room, 'k');
+  const int folder = open(deep.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(folder, 0);
+  makeFileAt(folder, fittingFile);
+  makeFileAt(folder, longFile);
+  close(makeFolderAt(folder, fittingFolder));
+  close(makeFolderAt(folder, longFolder));
+  // The temporary tree's removal goes by full paths; these two it could not reach.
+  struct RemoveTooLong {
+    int folder;
+    const std::string &file, &subFolder;
+    ~RemoveTooLong() {
+      unlinkat(folder, file.c_str(), 0);
+      unlinkat(folder, subFolder.c_str(), AT_REMOVEDIR);
+      close(folder);
+    }
+  } removeTooLong{folder, longFile, longFolder};
+
+  std::vector<std::string> listed;
+  nativeFileSystem().forEachEntry(
+      deep, [&](std::string_view name, platform::EntryKind) { listed.emplace_back(name); });
+  EXPECT_EQ(sorted(listed), sorted({fittingFile, fittingFolder}));
+
+  ScanResult result;
+  result.tree = {temp.root()};
+  scan(result);
+  ASSERT_FALSE(result.tree.empty());
+  EXPECT_EQ(result.tree.back(), deep + fittingFolder + "/");
+  EXPECT_EQ(std::count(result.tree.begin(), result.tree.end(), deep), 1);
+  EXPECT_EQ(std::count(result.tree.begin(), result.tree.end(), deep + longFolder + "/"), 0);
   EXPECT_TRUE(result.host.errorReports.empty());
 }
 

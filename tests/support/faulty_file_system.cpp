@@ -32,7 +32,13 @@ void FaultyFileSystem::failFolderInfo(const std::string& folder, int code) {
   folderInfoFaults_[withoutFinalSeparator(folder)] = code;
 }
 
-void FaultyFileSystem::vanishTime(const std::string& path) { vanishedTimes_.insert(path); }
+void FaultyFileSystem::vanishTime(const std::string& path) {
+  vanishedTimes_.insert(path);
+}
+
+void FaultyFileSystem::setTime(const std::string& path, platform::UnixSeconds time) {
+  setTimes_[path] = time;
+}
 
 int FaultyFileSystem::timeLookups(const std::string& path) const {
   const auto found = timeLookups_.find(path);
@@ -65,19 +71,25 @@ bool FaultyFileSystem::isExistingFile(const std::string& path) const {
   return inner_.isExistingFile(path);
 }
 
-bool FaultyFileSystem::isFolder(const std::string& path) const { return inner_.isFolder(path); }
+bool FaultyFileSystem::isFolder(const std::string& path) const {
+  return inner_.isFolder(path);
+}
 
-std::optional<std::int64_t> FaultyFileSystem::lastWriteFileTime(const std::string& path) const {
+std::optional<platform::UnixSeconds> FaultyFileSystem::lastWriteTime(
+    const std::string& path) const {
   ++timeLookups_[path];
   ++totalTimeLookups_;
   if (vanishedTimes_.count(path)) return std::nullopt;
-  return inner_.lastWriteFileTime(path);
+  if (const auto set = setTimes_.find(path); set != setTimes_.end()) return set->second;
+  return inner_.lastWriteTime(path);
 }
 
 bool FaultyFileSystem::canReadChangeTime(const std::string& path) const {
   return inner_.canReadChangeTime(path);
 }
 
-std::int64_t FaultyFileSystem::utcOffsetSeconds() const { return inner_.utcOffsetSeconds(); }
+std::int64_t FaultyFileSystem::utcOffsetSeconds() const {
+  return inner_.utcOffsetSeconds();
+}
 
 }  // namespace plovane::test

@@ -25,6 +25,9 @@ class FaultyFileSystem : public platform::FileSystem {
   void failFolderInfo(const std::string& folder, int code);
   // The file's time cannot be read, as if it had vanished after the listing.
   void vanishTime(const std::string& path);
+  // The file's time reads as given, as a file system that stores any 64-bit time would
+  // report it.
+  void setTime(const std::string& path, platform::UnixSeconds time);
 
   // How often the time of a path was asked for.
   int timeLookups(const std::string& path) const;
@@ -34,7 +37,7 @@ class FaultyFileSystem : public platform::FileSystem {
   void forEachEntry(const std::string& folder, const platform::EntryVisitor& visit) const override;
   bool isExistingFile(const std::string& path) const override;
   bool isFolder(const std::string& path) const override;
-  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override;
+  std::optional<platform::UnixSeconds> lastWriteTime(const std::string& path) const override;
   bool canReadChangeTime(const std::string& path) const override;
   std::int64_t utcOffsetSeconds() const override;
 
@@ -48,6 +51,7 @@ class FaultyFileSystem : public platform::FileSystem {
   std::map<std::string, ListingFault> listingFaults_;
   std::map<std::string, int> folderInfoFaults_;
   std::set<std::string> vanishedTimes_;
+  std::map<std::string, platform::UnixSeconds> setTimes_;
   mutable std::map<std::string, int> timeLookups_;
   mutable int totalTimeLookups_ = 0;
 };

@@ -99,12 +99,12 @@ class InterruptingFileSystem final : public platform::FileSystem {
     return inner_.isExistingFile(path);
   }
   bool isFolder(const std::string& path) const override { return inner_.isFolder(path); }
-  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override {
-    return inner_.lastWriteFileTime(path);
+  std::optional<platform::UnixSeconds> lastWriteTime(const std::string& path) const override {
+    return inner_.lastWriteTime(path);
   }
-  void lastWriteFileTimes(const std::string& prefix, std::span<const std::string_view> names,
-                          std::span<std::optional<std::int64_t>> times) const override {
-    inner_.lastWriteFileTimes(prefix, names, times);
+  void lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
+                      std::span<std::optional<platform::UnixSeconds>> times) const override {
+    inner_.lastWriteTimes(prefix, names, times);
   }
   bool canReadChangeTime(const std::string& path) const override {
     return inner_.canReadChangeTime(path);

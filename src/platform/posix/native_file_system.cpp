@@ -47,6 +47,14 @@ class Directory {
 
   int descriptor() const { return dirfd(handle_); }
 
+  // Whether the entries can be examined. Read permission without search permission lists
+  // the names, yet no status behind them can be read; one look at the folder itself through
+  // its own descriptor tells, instead of a failing status call per entry.
+  bool isSearchable() const {
+    struct stat status {};
+    return fstatat(descriptor(), ".", &status, 0) == 0;
+  }
+
   // The next entry other than "." and "..", or null at the end; throws on a read error.
   const dirent* next() {
     for (;;) {
@@ -82,15 +90,9 @@ std::optional<EntryKind> kindOf(const Directory& directory, const dirent& entry)
   }
 }
 
-std::optional<std::int64_t> fileTimeOf(const struct stat& status) {
-  std::int64_t ticks = 0;
-  const auto seconds = static_cast<std::int64_t>(status.st_mtim.tv_sec);
-  if (__builtin_add_overflow(seconds, kFileTimeSecondsAtUnixEpoch, &ticks) ||
-      __builtin_mul_overflow(ticks, kFileTimeTicksPerSecond, &ticks) ||
-      __builtin_add_overflow(ticks, status.st_mtim.tv_nsec / 100, &ticks)) {
-    return -1;  // outside the range of a file time: the conversion will fail
-  }
-  return ticks;
+UnixSeconds lastWriteTimeOf(const struct stat& status) {
+  // tv_nsec is never negative, so tv_sec is already the earlier whole second.
+  return static_cast<UnixSeconds>(status.st_mtim.tv_sec);
 }
 
 class Descriptor {
@@ -130,10 +132,10 @@ class PosixFileSystem final : public FileSystem {
 
   void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     Directory directory(folder);
+    if (!directory.isSearchable()) return;
     while (const dirent* entry = directory.next()) {
-      if (const std::optional<EntryKind> kind = kindOf(directory, *entry)) {
-        visit(entry->d_name, *kind);
-      }
+      const std::optional<EntryKind> kind = kindOf(directory, *entry);
+      if (kind && fitsPathLimit(folder, entry->d_name, *kind)) visit(entry->d_name, *kind);
     }
   }
 
@@ -147,26 +149,27 @@ class PosixFileSystem final : public FileSystem {
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
   }
 
-  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override {
+  std::optional<UnixSeconds> lastWriteTime(const std::string& path) const override {
     struct stat status {};
     if (stat(path.c_str(), &status) != 0) return std::nullopt;
-    return fileTimeOf(status);
+    return lastWriteTimeOf(status);
   }
 
-  void lastWriteFileTimes(const std::string& prefix, std::span<const std::string_view> names,
-                          std::span<std::optional<std::int64_t>> times) const override {
+  void lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
+                      std::span<std::optional<UnixSeconds>> times) const override {
     const Descriptor folder(
         prefix.empty() ? AT_FDCWD : open(prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!prefix.empty() && folder.get() < 0) {
-      FileSystem::lastWriteFileTimes(prefix, names, times);
+      FileSystem::lastWriteTimes(prefix, names, times);
       return;
     }
     std::string name;
     for (std::size_t k = 0; k < names.size(); ++k) {
       name.assign(names[k]);
       struct stat status {};
-      times[k] =
-          fstatat(folder.get(), name.c_str(), &status, 0) == 0 ? fileTimeOf(status) : std::nullopt;
+      times[k] = fstatat(folder.get(), name.c_str(), &status, 0) == 0
+                     ? std::optional(lastWriteTimeOf(status))
+                     : std::nullopt;
     }
   }
 

@@ -155,16 +155,17 @@ class Win32FileSystem final : public FileSystem {
     const std::wstring wideFolder = withFinalSeparator(toWide(folder));
     Search search(wideFolder);
     while (const WIN32_FIND_DATAW* entry = search.next()) {
-      if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        visit(toUtf8(entry->cFileName), EntryKind::kFolder);
-        continue;
-      }
+      const std::string name = toUtf8(entry->cFileName);
+      const EntryKind kind = (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                                 ? EntryKind::kFolder
+                                 : EntryKind::kFile;
+      if (!fitsPathLimit(folder, name, kind)) continue;
       // A link to a file is a file only when its target can be opened.
-      if ((entry->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+      if (kind == EntryKind::kFile && (entry->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
           !canOpen(wideFolder + entry->cFileName)) {
         continue;
       }
-      visit(toUtf8(entry->cFileName), EntryKind::kFile);
+      visit(name, kind);
     }
   }
 
@@ -175,12 +176,12 @@ class Win32FileSystem final : public FileSystem {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  std::optional<std::int64_t> lastWriteFileTime(const std::string& path) const override {
+  std::optional<UnixSeconds> lastWriteTime(const std::string& path) const override {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) {
       return std::nullopt;
     }
-    return fileTimeValue(data.ftLastWriteTime);
+    return unixSecondsOfFileTime(fileTimeValue(data.ftLastWriteTime));
   }
 
   bool canReadChangeTime(const std::string& path) const override {
