@@ -10,23 +10,13 @@
 
 namespace plovane::bench {
 
-void ConsoleHost::showMessage(const std::string& text) {
-  ++messages_;
-  std::fprintf(stderr, "message: %s\n", text.c_str());
-}
-
-void ConsoleHost::showErrorReport(const std::string& text) {
-  ++errorReports_;
-  std::fprintf(stderr, "error report: %s\n", text.c_str());
-}
-
 RunTimes timeComparison(const std::string& folder1, const std::string& folder2,
-                        ResultList& listView3, Host& host) {
+                        ResultList& listView3, Host& host, unsigned readerThreads) {
   ResultList listView1;
   ResultList listView2;
   listView1.appendRow(SharedText(folder1));
   listView2.appendRow(SharedText(folder2));
-  ComparisonRun run(platform::nativeFileSystem());
+  ComparisonRun run(platform::nativeFileSystem(), readerThreads);
   const double cpuStart = threadCpuSeconds();
   const auto start = Clock::now();
   run.start(listView1, listView2, listView3, host);

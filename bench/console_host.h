@@ -3,8 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "common/host.h"
-#include "common/settings_store.h"
+#include "cli/console_host.h"
 
 namespace plovane {
 class ResultList;
@@ -12,27 +11,10 @@ class ResultList;
 
 namespace plovane::bench {
 
-// The host of a run without a window: nothing to yield to, and every message goes to the
-// error stream, where it cannot block and cannot mix with the result rows. A bench that
-// wants the yields to do something overrides yield().
-class ConsoleHost : public Host {
- public:
-  void yield() override {}
-  void showMessage(const std::string& text) override;
-  void showErrorReport(const std::string& text) override;
-  bool isBusy() const override { return busy_; }
-  void setBusy(bool busy) override { busy_ = busy; }
-  SettingsStore& settings() override { return settings_; }
-
-  std::size_t messages() const { return messages_; }
-  std::size_t errorReports() const { return errorReports_; }
-
- private:
-  InMemorySettingsStore settings_;
-  bool busy_ = false;
-  std::size_t messages_ = 0;
-  std::size_t errorReports_ = 0;
-};
+// The host of a run without a window, as the command line has it: messages and error reports
+// go to the error stream, where they cannot block and cannot mix with the result rows. A
+// bench that wants the yields to do something overrides yield().
+using ConsoleHost = cli::ConsoleHost;
 
 struct RunTimes {
   double seconds = 0;
@@ -41,7 +23,8 @@ struct RunTimes {
 
 // The core's comparison of two folders into listView3, as the window starts it but with no
 // window; the times cover the run alone, not the setting up of the folder lists.
+// readerThreads as the run takes it: 0 the default, 1 the sequential reading.
 RunTimes timeComparison(const std::string& folder1, const std::string& folder2,
-                        ResultList& listView3, Host& host);
+                        ResultList& listView3, Host& host, unsigned readerThreads = 0);
 
 }  // namespace plovane::bench

@@ -41,14 +41,19 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "common/failure.h"
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "common/shared_text.h"
 #include "console_host.h"
+#include "export/clipboard.h"
+#include "export/save_file_dialog.h"
+#include "export/spreadsheet_application.h"
 #include "form/folder_chooser.h"
 #include "form/form_setup.h"
 #include "platform/file_system.h"
 #include "synthetic_trees.h"
+#include "turn_recorder.h"
 #include "window/form1.h"
 #include "window/message_boxes.h"
 #include "window/yield_throttle.h"
@@ -174,6 +179,28 @@ class NoBrowser final : public UrlLauncher {
   void open(const std::string&) override {}
 };
 
+class CancelledSaveDialog final : public SaveFileDialog {
+ public:
+  void setFlags(long) override {}
+  void setTitle(const std::string&) override {}
+  void setFilter(const std::string&) override {}
+  void showSave() override {}
+  std::string fileName() const override { return std::string(); }
+};
+
+class NoClipboard final : public Clipboard {
+ public:
+  bool clear() override { return true; }
+  bool setText(const std::string&, int) override { return true; }
+};
+
+class NoSpreadsheets final : public SpreadsheetApplications {
+ public:
+  std::unique_ptr<SpreadsheetApplication> create(Host&) override {
+    throw Failure("No spreadsheet program in the benchmark", failure_code::kUnknown);
+  }
+};
+
 // ---------------------------------------------------------------------------------------
 // Where the window's time goes: every event delivered from the event loop, timed by its
 // type and receiver class. Only outermost deliveries count, so nested event loops inside a
@@ -227,57 +254,6 @@ std::string eventName(int type) {
   const char* name = QMetaEnum::fromType<QEvent::Type>().valueToKey(type);
   return name ? name : std::to_string(type);
 }
-
-// The turns of the event loop: a zero-interval timer fires once per pass of the loop, and
-// only the loop fires it, so the time between two firings is how long the window was deaf.
-class TurnRecorder {
- public:
-  TurnRecorder() {
-    timer_.setInterval(0);
-    QObject::connect(&timer_, &QTimer::timeout, [this] { turns_.push_back(Clock::now()); });
-  }
-
-  void start() {
-    turns_.clear();
-    turns_.reserve(1 << 16);
-    turns_.push_back(Clock::now());
-    timer_.start();
-  }
-  // The end counts as a turn: a window still deaf at the end was deaf up to it.
-  void stop() {
-    timer_.stop();
-    turns_.push_back(Clock::now());
-  }
-
-  std::size_t turns() const { return turns_.size() - 2; }
-  // Turns so far, while recording.
-  std::size_t turnsSoFar() const { return turns_.size() - 1; }
-  Clock::time_point begin() const { return turns_.front(); }
-
-  // The longest gap, and the moment it began.
-  std::pair<Clock::duration, Clock::time_point> longestGap() const {
-    Clock::duration longest{};
-    Clock::time_point at = turns_.front();
-    for (std::size_t i = 1; i < turns_.size(); ++i) {
-      if (turns_[i] - turns_[i - 1] > longest) {
-        longest = turns_[i] - turns_[i - 1];
-        at = turns_[i - 1];
-      }
-    }
-    return {longest, at};
-  }
-
-  // The gaps at or above a bound, for a distribution of the deaf stretches.
-  std::size_t gapsOver(Clock::duration bound) const {
-    std::size_t count = 0;
-    for (std::size_t i = 1; i < turns_.size(); ++i) count += turns_[i] - turns_[i - 1] >= bound;
-    return count;
-  }
-
- private:
-  QTimer timer_;
-  std::vector<Clock::time_point> turns_;
-};
 
 // Marks the phases of a run on the result list, and counts the batches in which the model
 // tells the view of new rows.
@@ -416,8 +392,9 @@ class Bench {
  public:
   Bench(ProfilingApplication& application, std::string programFolder)
       : application_(application),
-        form_({boxes_, browser_, settings_, random_, launcher_, platform::nativeFileSystem(),
-               QString::fromStdString(programFolder), [] {}}),
+        form_({boxes_, browser_, settings_, random_, launcher_, saveDialog_, clipboard_,
+               spreadsheets_, platform::nativeFileSystem(), QString::fromStdString(programFolder),
+               [] {}}),
         watch_(form_.listView3(), form_.model(2)) {
     form_.Form_Load();
     form_.show();
@@ -644,6 +621,9 @@ class Bench {
   InMemorySettingsStore settings_;
   NeverSeven random_;
   NoBrowser launcher_;
+  CancelledSaveDialog saveDialog_;
+  NoClipboard clipboard_;
+  NoSpreadsheets spreadsheets_;
   Form1 form_;
   RunWatch watch_;
   TurnRecorder recorder_;

@@ -5,8 +5,8 @@
 #       After every link of <target>, copies the files into the folder of its executable.
 #   plovane_install_runtime_files(<target>)
 #       Installs <target> with the same files beside it. On Windows all of it goes straight
-#       into the install prefix. Elsewhere it goes into lib/plovane/, with a link
-#       bin/plovane to the executable, the desktop entry and the icon in two sizes.
+#       into the install prefix. Elsewhere it goes into lib/plovane/, with the desktop entry
+#       and the icon in two sizes; the command bin/plovane (src/cli) starts it.
 #
 # Git keeps no file times, so every copy of the samples, staged or installed, is stamped
 # with the UTC times listed in samples/times.txt by plovane-stamp-times, a small tool of this
@@ -101,15 +101,8 @@ function(plovane_install_runtime_files target)
   endif()
 
   if(NOT WIN32)
-    # A link rather than a copy: the program finds its files through the real path of its
-    # executable, which the link resolves to.
-    file(RELATIVE_PATH link_target "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${program_dir}")
-    set(link "\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/plovane")
-    install(CODE "
-      message(STATUS \"Installing: ${link}\")
-      file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
-      file(CREATE_LINK \"${link_target}/$<TARGET_FILE_NAME:${target}>\" \"${link}\" SYMBOLIC)
-      list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"${link}\")")
+    # bin/plovane is the command (src/cli), which hands everything but "compare" to the
+    # window program here.
     install(FILES "${_plovane_assets}/plovane.desktop"
             DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
     install(FILES "${_plovane_assets}/plovane.png"

@@ -13,7 +13,10 @@ PLOVANE_PACKAGES=(
   pkg-config
   libgtest-dev
   libgmock-dev
+  libcli11-dev
   g++-mingw-w64-x86-64-posix
+  wine
+  wine64
   qt6-base-dev
   libgl-dev
   fonts-liberation
@@ -21,6 +24,9 @@ PLOVANE_PACKAGES=(
   xauth
   xdotool
   x11-utils
+  xclip
+  libxlsxwriter-dev
+  unzip
 )
 
 PLOVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"

@@ -1,5 +1,6 @@
 #include "compare/comparison_run.h"
 
+#include <memory>
 #include <string>
 
 #include "common/error_report.h"
@@ -13,6 +14,7 @@
 #include "scan/file_lists.h"
 #include "scan/folder_tree.h"
 #include "scan/listing_cache.h"
+#include "scan/read_ahead.h"
 
 namespace plovane {
 
@@ -82,16 +84,25 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
   trap.step(108, [&] { listView3.clear(); });
 
   if (trap.test(110, [&] { return listView1.rowCount() == 1 && listView2.rowCount() == 1; })) {
-    const ListingCache fs(fs_);  // each folder is read once per run
+    // Each folder is read once per run, ahead of the walk where threads may read it.
+    const std::unique_ptr<ListingCache> reader = makeReader();
+    const ListingCache& fs = *reader;
+    beginPhase(Phase::kReadingFolder1);
     std::string folder1Text;
     trap.assign(112, folder1Text, [&] { return listView1.cell(0, 0).str(); });
+    reader->readAhead(folder1Text, 0);
+    readAheadFolder2(*reader, listView2);
     gatherFiles(trap, kSide1, folder1Text, files1, host, fs);
 
     // Read only now: the user may have changed folder 2 while tree 1 was gathered.
+    beginPhase(Phase::kReadingFolder2);
     std::string folder2Text;
     trap.assign(136, folder2Text, [&] { return listView2.cell(0, 0).str(); });
+    reader->readAhead(folder2Text, 1);
     gatherFiles(trap, kSide2, folder2Text, files2, host, fs);
 
+    beginPhase(Phase::kMatching);
+    scanned_.files = files1.size() + files2.size();
     FileList only1;
     FileList only2;
     trap.assign(160, only1, [&] { return FilesNotInOtherList(files1, files2, host); });
@@ -109,6 +120,57 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
     trap.step(192, [&] { host.showMessage(std::string(kSelectTwoFoldersMessage)); });
   }
   trap.step(194, [&] { isComparing_ = false; });
+  beginPhase(Phase::kIdle);
+}
+
+ComparisonRun::ComparisonRun(const platform::FileSystem& fs, unsigned readerThreads)
+    : fs_(fs), readerThreads_(readerThreads == 0 ? defaultReaderThreads() : readerThreads) {}
+
+std::unique_ptr<ListingCache> ComparisonRun::makeReader() {
+  if (readerThreads_ > 1 && fs_.allowsConcurrentReads()) {
+    return std::make_unique<ReadAheadCache>(fs_, readerThreads_, &scanned_);
+  }
+  return std::make_unique<ListingCache>(fs_, &scanned_);
+}
+
+// Folder 2 is read ahead from the start, while folder 1 is walked. It is read for the run
+// only after folder 1, so a folder 2 changed meanwhile is read then, and this one wasted.
+void ComparisonRun::readAheadFolder2(ListingCache& reader, const ResultList& listView2) {
+  try {
+    if (listView2.rowCount() == 1) reader.readAhead(listView2.cell(0, 0).str(), 1);
+  } catch (...) {
+    // Only a hint; the run reads the folder at its own step and reports there.
+  }
+}
+
+void ComparisonRun::beginPhase(Phase phase) {
+  phase_ = phase;
+  scanned_ = {};
+}
+
+std::string withThousandsSeparators(std::size_t count) {
+  std::string digits = std::to_string(count);
+  for (std::size_t cut = digits.size(); cut > 3; cut -= 3) digits.insert(cut - 3, 1, ',');
+  return digits;
+}
+
+std::string describeProgress(const ComparisonRun& run) {
+  const ScanProgress& scanned = run.scanned();
+  const auto reading = [&](char side) {
+    return std::string("Reading folder ") + side + ": " + withThousandsSeparators(scanned.folders) +
+           " folders, " + withThousandsSeparators(scanned.files) + " files";
+  };
+  switch (run.phase()) {
+    case ComparisonRun::Phase::kReadingFolder1:
+      return reading('1');
+    case ComparisonRun::Phase::kReadingFolder2:
+      return reading('2');
+    case ComparisonRun::Phase::kMatching:
+      return "Comparing " + withThousandsSeparators(scanned.files) + " files";
+    case ComparisonRun::Phase::kIdle:
+      break;
+  }
+  return {};
 }
 
 }  // namespace plovane

@@ -1,11 +1,17 @@
 #pragma once
 
+#include <cstddef>
+#include <memory>
+#include <string>
 #include <string_view>
+
+#include "scan/scan_progress.h"
 
 namespace plovane {
 
 class Host;
 class ResultList;
+class ListingCache;
 namespace platform {
 class FileSystem;
 }
@@ -19,14 +25,36 @@ inline constexpr std::string_view kSelectTwoFoldersMessage =
 // row checked. A click while a run is in progress is ignored.
 class ComparisonRun {
  public:
-  explicit ComparisonRun(const platform::FileSystem& fs) : fs_(fs) {}
+  // readerThreads worker threads read the trees ahead of the run where the file system
+  // allows it; 1 reads them on the calling thread alone. The rows are the same either way.
+  explicit ComparisonRun(const platform::FileSystem& fs, unsigned readerThreads = 0);
 
   void start(ResultList& listView1, ResultList& listView2, ResultList& listView3, Host& host);
   bool isComparing() const noexcept { return isComparing_; }
 
+  // What the run is doing, for a host to show while it yields.
+  enum class Phase { kIdle, kReadingFolder1, kReadingFolder2, kMatching };
+  Phase phase() const noexcept { return phase_; }
+  // The folders listed and the files seen on the side being read.
+  const ScanProgress& scanned() const noexcept { return scanned_; }
+
  private:
+  void beginPhase(Phase phase);
+  std::unique_ptr<ListingCache> makeReader();
+  static void readAheadFolder2(ListingCache& reader, const ResultList& listView2);
+
   const platform::FileSystem& fs_;
+  unsigned readerThreads_;
   bool isComparing_ = false;
+  Phase phase_ = Phase::kIdle;
+  ScanProgress scanned_;
 };
+
+// One line that tells what a run is doing: "Reading folder 1: 4,512 folders, 120,233 files",
+// or "Comparing 240,466 files"; empty when the run is idle.
+std::string describeProgress(const ComparisonRun& run);
+
+// A count with a comma between each group of three digits: 120,233.
+std::string withThousandsSeparators(std::size_t count);
 
 }  // namespace plovane

@@ -1,5 +1,7 @@
 #include "form/folder_chooser.h"
 
+#include <filesystem>
+
 #include "common/error_report.h"
 #include "common/host.h"
 #include "common/result_list.h"
@@ -36,6 +38,37 @@ void chooseFolder(const Side& side, ResultList& list, Host& host, FolderBrowser&
 }
 
 }  // namespace
+
+namespace {
+
+// Paths hold a name's bytes on POSIX and UTF-8 text on Windows.
+std::filesystem::path pathOf(const std::string& text) {
+#ifdef _WIN32
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+#else
+  return std::filesystem::path(text);
+#endif
+}
+
+std::string textOf(const std::filesystem::path& path) {
+#ifdef _WIN32
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+#else
+  return path.string();
+#endif
+}
+
+}  // namespace
+
+std::string FolderOfArgument(const std::string& argument) {
+  if (argument.empty()) return {};
+  std::filesystem::path path = pathOf(argument);
+  if (path.is_relative()) path = std::filesystem::current_path() / path;
+  path = path.lexically_normal();
+  if (!path.has_filename() && path != path.root_path()) path = path.parent_path();
+  return textOf(path);
+}
 
 void ChooseFolder1(ResultList& listView1, Host& host, FolderBrowser& browser) {
   chooseFolder({label::kPushButton3, settings_key::kListView1, true}, listView1, host, browser);

@@ -76,15 +76,21 @@ void Form_Load(FormWindow& window, ResultList& listView1, ResultList& listView2,
   trap.step(130, [&] { listView1.setColumnWidth(0, kFolderColumnWidth); });
   trap.step(132, [&] { listView2.addColumn("Folder 2"); });
   trap.step(134, [&] { listView2.setColumnWidth(0, kFolderColumnWidth); });
-  trap.step(136, [&] { listView3.addColumn("Newer"); });
-  trap.step(138, [&] { listView3.addColumn(""); });
-  trap.step(140, [&] { listView3.addColumn("Older"); });
+  trap.step(136, [&] { listView3.addColumn(std::string(kResultHeaders[0])); });
+  trap.step(138, [&] { listView3.addColumn(std::string(kResultHeaders[1])); });
+  trap.step(140, [&] { listView3.addColumn(std::string(kResultHeaders[2])); });
   trap.step(142, [&] { listView3.setColumnWidth(0, kPathColumnWidth); });
   trap.step(144, [&] { listView3.setColumnWidth(1, kMiddleColumnWidth); });
   trap.step(146, [&] { listView3.setColumnWidth(2, kPathColumnWidth); });
 
   restoreFolder(trap, 148, listView1, host, settings_key::kListView1);
   restoreFolder(trap, 154, listView2, host, settings_key::kListView2);
+}
+
+void AddResultColumns(ResultList& listView3) {
+  listView3.addColumn(std::string(kResultHeaders[0]), kPathColumnWidth);
+  listView3.addColumn(std::string(kResultHeaders[1]), kMiddleColumnWidth);
+  listView3.addColumn(std::string(kResultHeaders[2]), kPathColumnWidth);
 }
 
 }  // namespace plovane

@@ -55,4 +55,10 @@ void Form_Load(FormWindow& window, ResultList& listView1, ResultList& listView2,
                ResultList& listView3, Host& host, const platform::FileSystem& fs,
                std::string_view programFolder, RandomSource& random, UrlLauncher& launcher);
 
+// The headers of the result list's three columns.
+inline constexpr std::string_view kResultHeaders[3] = {"Newer", "", "Older"};
+
+// The result list's columns as the set-up makes them, for a result list without a window.
+void AddResultColumns(ResultList& listView3);
+
 }  // namespace plovane

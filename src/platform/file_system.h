@@ -117,6 +117,10 @@ class FileSystem {
 
   // The computer's current offset from universal time, in seconds (east positive).
   virtual std::int64_t utcOffsetSeconds() const = 0;
+
+  // True when its calls may run on several threads at once, so that a run can read ahead
+  // with worker threads. A file system that calls back into the window must say no.
+  virtual bool allowsConcurrentReads() const { return false; }
 };
 
 // The operating system's file system.

@@ -121,15 +121,9 @@ void Enumeration::firstPass(FolderTree& tree, FolderTree& found, int depth) {
 
 void Enumeration::listSubFolders(const std::string& folder, FolderTree& found) {
   fs_.forEachSubFolder(folder, [&](std::string_view name) {
-    host_.yield();                                                   // step 120
-    if (platform::pathLength(name) >= platform::kPathLimit) return;  // step 124
-    if (NameHasBadCharacter(name)) return;                           // step 126
-    if (platform::kQuestionMarkIsLostCharacter &&                    // step 128
-        name.find('?') != std::string_view::npos) {
-      return;
-    }
-    if (name == "." || name == "..") return;  // step 130
-    std::string path;                         // steps 132, 134
+    host_.yield();                               // step 120
+    if (!IsAcceptedSubFolderName(name)) return;  // steps 124 to 130
+    std::string path;                            // steps 132, 134
     path.reserve(folder.size() + name.size() + 1);
     path.append(folder).append(name).push_back(kSeparator);
     const auto parent = walked_.find(folder);
@@ -155,9 +149,7 @@ const FolderInfo& Enumeration::examine(const std::string& path) {
 bool Enumeration::isDescendable(const std::string& path, int depth) {
   const FolderInfo& info = examine(path);
   if (info.isRoot) return true;
-  if (info.attributes == kHiddenSystemFolder || info.attributes == kHiddenSystemLinkFolder) {
-    return false;
-  }
+  if (IsHiddenSystemFolder(info.attributes)) return false;
   if (depth == 0) return true;  // the chosen folders themselves are not sub-folders
   Walked& walked = walked_.at(path);
   if (!walked.leadsBack) walked.leadsBack = leadsBackOnItsChain(path, info.id);
@@ -190,6 +182,19 @@ void GetSubDirectories2016(FolderTree& tree, bool recurse, Host& host,
 
 bool IsFolder(const platform::FileSystem& fs, const std::string& path) {
   return fs.isFolder(path);
+}
+
+bool IsHiddenSystemFolder(int attributes) {
+  return attributes == kHiddenSystemFolder || attributes == kHiddenSystemLinkFolder;
+}
+
+bool IsAcceptedSubFolderName(std::string_view name) {
+  if (platform::pathLength(name) >= platform::kPathLimit) return false;
+  if (NameHasBadCharacter(name)) return false;
+  if (platform::kQuestionMarkIsLostCharacter && name.find('?') != std::string_view::npos) {
+    return false;
+  }
+  return name != "." && name != "..";
 }
 
 bool NameHasBadCharacter(std::string_view name) {

@@ -2,14 +2,11 @@
 
 namespace plovane {
 
-namespace {
-
-std::string withFinalSeparator(std::string folder) {
-  if (folder.empty() || folder.back() != platform::kSeparator) folder += platform::kSeparator;
-  return folder;
+std::string ListingCache::withFinalSeparator(std::string_view folder) {
+  std::string key(folder);
+  if (key.empty() || key.back() != platform::kSeparator) key += platform::kSeparator;
+  return key;
 }
-
-}  // namespace
 
 void ListingCache::forEachEntry(const std::string& folder,
                                 const platform::EntryVisitor& visit) const {
@@ -27,6 +24,7 @@ void ListingCache::forEachSubFolder(const std::string& folder,
       files.emplace_back(name);
     }
   });
+  countListed(files.size());
   // Only a complete listing is kept: after a failure the file listing reads afresh.
   files_.insert_or_assign(key, std::move(files));
 }
@@ -41,6 +39,12 @@ void ListingCache::forEachFile(const std::string& folder,
   const NameList files = std::move(kept->second);
   files_.erase(kept);
   for (const std::string& name : files) visit(name);
+}
+
+void ListingCache::countListed(std::size_t files) const {
+  if (!progress_) return;
+  ++progress_->folders;
+  progress_->files += files;
 }
 
 platform::FolderInfo ListingCache::folderInfo(const std::string& path) const {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/file_system.h"
 #include "scan/file_lists.h"
+#include "scan/scan_progress.h"
 
 namespace plovane {
 
@@ -12,9 +14,15 @@ namespace plovane {
 // reads the whole folder anyway; the names of its files are kept and answer the file listing
 // that follows, instead of a second read of the same folder. Each kept listing is answered
 // once and then dropped. Everything else goes to the file system underneath.
-class ListingCache final : public platform::FileSystem {
+class ListingCache : public platform::FileSystem {
  public:
-  explicit ListingCache(const platform::FileSystem& inner) : inner_(inner) {}
+  // Each folder listed for its sub-folders, and the files in it, are counted in progress.
+  explicit ListingCache(const platform::FileSystem& inner, ScanProgress* progress = nullptr)
+      : inner_(inner), progress_(progress) {}
+
+  // A hint that the walk of side 0 or 1 will start at this folder; a plain cache reads
+  // nothing ahead.
+  virtual void readAhead(const std::string& /*folder*/, int /*side*/) {}
 
   void forEachEntry(const std::string& folder, const platform::EntryVisitor& visit) const override;
   void forEachSubFolder(const std::string& folder,
@@ -30,8 +38,14 @@ class ListingCache final : public platform::FileSystem {
   bool canReadChangeTime(const std::string& path) const override;
   std::int64_t utcOffsetSeconds() const override;
 
- private:
+ protected:
+  void countListed(std::size_t files) const;
+  static std::string withFinalSeparator(std::string_view folder);
+
   const platform::FileSystem& inner_;
+
+ private:
+  ScanProgress* progress_;
   mutable std::unordered_map<std::string, NameList> files_;
 };
 

@@ -7,9 +7,11 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QtEndian>
 
@@ -17,6 +19,9 @@
 #include "form/folder_chooser.h"
 #include "form/list_editing.h"
 #include "form/samples_and_help.h"
+#include "form/spreadsheet_export.h"
+#include "form/start_arguments.h"
+#include "form/text_exports.h"
 
 namespace plovane {
 
@@ -24,6 +29,8 @@ namespace {
 
 // The layout is designed in twips; 15 twips make one pixel at 96 dots per inch.
 constexpr double kTwipsPerPixel = 15.0;
+// The progress line changes at most five times a second.
+constexpr int kProgressIntervalMilliseconds = 200;
 
 int pixels(int twips) {
   return qRound(twips / kTwipsPerPixel);
@@ -84,6 +91,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
   setMouseTracking(true);
   installEventFilter(this);
   createControls();
+  createProgressLine();
   setFocusOrder();
 }
 
@@ -121,8 +129,11 @@ void Form1::createControls() {
   connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
   connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
   connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
+  connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
+  connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
   connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
   connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
+  connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
   connect(PushButton13, &QPushButton::clicked, this, &Form1::PushButton13_Click);
 }
 
@@ -257,9 +268,60 @@ void Form1::PushButton4_Click() {
 
 void Form1::PushButton5_Click() {
   if (comparison_.isComparing()) return;  // the run ignores it too; no second signal
+  progressTimer_->start();
   comparison_.start(listView1(), listView2(), listView3(), host_);
+  progressTimer_->stop();
+  updateProgressLine();
   flushPendingRows();
   emit comparisonFinished();
+}
+
+void Form1::openWithFolders(const std::string& folder1, const std::string& folder2) {
+  if (ChooseFoldersFromArguments(folder1, folder2, listView1(), listView2(), host_,
+                                 services_.fileSystem)) {
+    QTimer::singleShot(0, this, &Form1::PushButton5_Click);
+  }
+}
+
+// The progress line lies over the result list's empty area and is read from the run's own
+// counters by a timer, which fires during the run's yields: no yield of its own.
+void Form1::createProgressLine() {
+  progressLine_ = new QLabel(ListView3()->viewport());
+  progressLine_->setObjectName(QStringLiteral("ProgressLine"));
+  progressLine_->setAlignment(Qt::AlignCenter);
+  progressLine_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  progressLine_->hide();
+  progressTimer_ = new QTimer(this);
+  progressTimer_->setInterval(kProgressIntervalMilliseconds);
+  connect(progressTimer_, &QTimer::timeout, this, &Form1::updateProgressLine);
+}
+
+QString Form1::progressText() const {
+  if (!comparison_.isComparing() || lists_[2].rowCount() > 0) return {};
+  return QString::fromStdString(describeProgress(comparison_));
+}
+
+void Form1::updateProgressLine() {
+  const QString text = progressText();
+  if (text.isEmpty()) {
+    progressLine_->hide();
+    return;
+  }
+  progressLine_->setText(text);
+  progressLine_->setGeometry(ListView3()->viewport()->rect());
+  progressLine_->show();
+}
+
+void Form1::PushButton6_Click() {
+  SaveResultsAsTextFile(listView3(), host_, services_.saveFileDialog);
+}
+
+void Form1::PushButton7_Click() {
+  SaveResultsAsExcelFile(listView3(), host_, services_.spreadsheets);
+}
+
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
+  return plovane::SaveResultsAsExcelFileIsExcelInstalled(host_, services_.spreadsheets);
 }
 
 void Form1::PushButton8_Click() {
@@ -268,6 +330,10 @@ void Form1::PushButton8_Click() {
 
 void Form1::PushButton9_Click() {
   LoadSampleFolders(listView1(), listView2(), host_, programFolderText(services_.programFolder));
+}
+
+void Form1::PushButton10_Click() {
+  CopyResultsToClipboard(listView3(), host_, services_.clipboard);
 }
 
 void Form1::PushButton13_Click() {

@@ -14,14 +14,19 @@
 #include "window/result_list_model.h"
 #include "window/skin_engine.h"
 
+class QLabel;
 class QPushButton;
+class QTimer;
 class QTreeView;
 
 namespace plovane {
 
+class Clipboard;
 class FolderBrowser;
 class MessageBoxes;
+class SaveFileDialog;
 class SettingsStore;
+class SpreadsheetApplications;
 namespace platform {
 class FileSystem;
 }
@@ -33,6 +38,10 @@ struct Form1Services {
   SettingsStore& settings;
   RandomSource& random;
   UrlLauncher& urlLauncher;
+  SaveFileDialog& saveFileDialog;
+  Clipboard& clipboard;
+  // Each click of "Save Results As Excel File" starts a new one.
+  SpreadsheetApplications& spreadsheets;
   const platform::FileSystem& fileSystem;
   // The folder that holds the executable, without a final separator.
   QString programFolder;
@@ -84,9 +93,20 @@ class Form1 final : public QWidget, private FormWindow {
   void PushButton3_Click();
   void PushButton4_Click();
   void PushButton5_Click();
+  // Started as "plovane FOLDER1 FOLDER2": chooses both and, when both are there, starts the
+  // comparison once the event loop runs.
+  void openWithFolders(const std::string& folder1, const std::string& folder2);
+  // The line shown over the empty result list while a run reads the trees; empty otherwise.
+  QString progressText() const;
+  void PushButton6_Click();
+  void PushButton7_Click();
   void PushButton8_Click();
   void PushButton9_Click();
+  void PushButton10_Click();
   void PushButton13_Click();
+
+  // Whether a spreadsheet program can be started; says so when none can.
+  bool SaveResultsAsExcelFileIsExcelInstalled();
 
  signals:
   // A comparison run has ended.
@@ -111,6 +131,8 @@ class Form1 final : public QWidget, private FormWindow {
   void setFocusOrder();
   void applyColumnWidths(int list);
   void flushPendingRows();
+  void createProgressLine();
+  void updateProgressLine();
   void showHandPointer();
   void showDefaultPointer();
   void removeSelectedRow(int list, std::optional<int> keyCode);
@@ -123,6 +145,8 @@ class Form1 final : public QWidget, private FormWindow {
   ComparisonRun comparison_;
   SkinEngine skin_;
   std::optional<QCursor> customPointer_;
+  QLabel* progressLine_ = nullptr;
+  QTimer* progressTimer_ = nullptr;
 };
 
 }  // namespace plovane

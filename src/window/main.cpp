@@ -6,9 +6,12 @@
 #include <QTextStream>
 #include <cstdlib>
 
+#include "export/spreadsheet_application.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "window/form1.h"
 #include "window/message_boxes.h"
+#include "window/qt_export_services.h"
 #include "window/qt_services.h"
 #include "window/qt_settings_store.h"
 
@@ -52,14 +55,21 @@ int main(int argc, char* argv[]) {
   plovane::QtSettingsStore settings;
   plovane::TimeSeededRandom random;
   plovane::DesktopUrlLauncher urlLauncher;
+  plovane::QtSaveFileDialog saveFileDialog;
+  plovane::QtClipboard clipboard;
 
-  plovane::Form1 form({messageBoxes, folderBrowser, settings, random, urlLauncher,
+  plovane::Form1 form({messageBoxes, folderBrowser, settings, random, urlLauncher, saveFileDialog,
+                       clipboard, plovane::nativeSpreadsheets(),
                        plovane::platform::nativeFileSystem(),
                        QCoreApplication::applicationDirPath(), [] { std::_Exit(EXIT_SUCCESS); }});
   folderBrowser.setOwner(&form);
+  saveFileDialog.setOwner(&form);
   writeResultsOnRequest(form);
   form.Form_Load();
   centreOnScreen(form);
   form.show();
+  // QApplication has taken out the arguments meant for Qt; what is left are the folders.
+  const std::vector<std::string> arguments = plovane::platform::commandLineArguments(argc, argv);
+  if (arguments.size() == 3) form.openWithFolders(arguments[1], arguments[2]);
   return QApplication::exec();
 }

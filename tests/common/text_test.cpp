@@ -53,6 +53,20 @@ TEST(Utf16LengthTest, CountsUtf16UnitsOfWellFormedText) {
   EXPECT_EQ(utf16Length("a\xf0\x9f\x98\x80z"), 4u);                    // emoji: a surrogate pair
 }
 
+TEST(Utf16LengthTest, LongTextsMixAsciiRunsWithOtherCharactersAtAnyOffset) {
+  // Runs of ASCII longer than a machine word, with the other characters before, inside
+  // and after them, and straddling word boundaries.
+  const std::string ascii = "/home/user/projects/";  // 20 units
+  const std::string euro = "\xe2\x82\xac";
+  const std::string emoji = "\xf0\x9f\x98\x80";
+  for (std::size_t prefix = 0; prefix < 9; ++prefix) {
+    const std::string lead(prefix, 'a');
+    EXPECT_EQ(utf16Length(lead + ascii + euro + ascii), prefix + 41) << prefix;
+    EXPECT_EQ(utf16Length(lead + emoji + ascii + ascii), prefix + 42) << prefix;
+    EXPECT_EQ(utf16Length(lead + ascii + "\xff" + ascii + emoji), prefix + 43) << prefix;
+  }
+}
+
 TEST(Utf16LengthTest, EachIllFormedByteCountsAsOneUnit) {
   EXPECT_EQ(utf16Length("\xff\xfe"), 2u);
   EXPECT_EQ(utf16Length("a\x80z"), 3u);            // stray continuation byte

@@ -52,7 +52,7 @@ class TimeTableFileSystem : public platform::FileSystem {
 // The pairwise algorithm, written as plainly as possible: the hash-indexed implementation must
 // give exactly what it gives.
 std::string nameOf(const std::string& path) {
-  const std::size_t separator = path.rfind('/');
+  const std::size_t separator = path.rfind(platform::kSeparator);
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
@@ -129,7 +129,8 @@ class RandomLists {
       const int size = pick(0, 9) == 0 ? 0 : pick(1, maxSize);
       for (int i = 0; i < size; ++i) {
         const std::string path =
-            kFolders[static_cast<std::size_t>(pick(0, static_cast<int>(kFolders.size()) - 1))] +
+            nativePath(kFolders[static_cast<std::size_t>(
+                pick(0, static_cast<int>(kFolders.size()) - 1))]) +
             names[static_cast<std::size_t>(pick(0, static_cast<int>(names.size()) - 1))];
         list.push_back(path);
         giveTime(fs, path);
@@ -225,8 +226,8 @@ TEST(ClassificationTest, MatchesPairwiseAlgorithmOnLargeListsWithManyRepeats) {
   // Enough entries per name that an index has to grow and keep every duplicate in order.
   for (int i = 0; i < 1500; ++i) {
     const std::string name = "n" + std::to_string(i % 97) + ".dat";
-    const std::string left = "/left/" + std::to_string(i % 13) + "/" + name;
-    const std::string right = "/right/" + std::to_string(i % 11) + "/" + name;
+    const std::string left = nativePath("/left/" + std::to_string(i % 13) + "/" + name);
+    const std::string right = nativePath("/right/" + std::to_string(i % 11) + "/" + name);
     a.push_back(left);
     b.push_back(right);
     fs.times.emplace(left, fileTimeOf(kDay + i % 5, 1234));
@@ -244,15 +245,15 @@ TEST(ClassificationTest, MatchesPairwiseAlgorithmOnLargeListsWithManyRepeats) {
 
 TEST(ClassificationTest, NameCaseAndFolderDecideMatching) {
   TimeTableFileSystem fs;
-  const std::vector<std::string> a = {"/one/Sub1/x.txt", "/one/Readme.txt", "/one/only.txt",
-                                      "/one/only.txt"};
-  const std::vector<std::string> b = {"/two/Sub2/deep/x.txt", "/two/README.TXT"};
+  const std::vector<std::string> a = {nativePath("/one/Sub1/x.txt"), nativePath("/one/Readme.txt"),
+                                      nativePath("/one/only.txt"), nativePath("/one/only.txt")};
+  const std::vector<std::string> b = {nativePath("/two/Sub2/deep/x.txt"),
+                                      nativePath("/two/README.TXT")};
   fs.times = {{a[0], fileTimeOf(kDay)}, {b[0], fileTimeOf(kDay + 1)}};
 
   const Outcome outcome = classify(a, b, fs);
-  EXPECT_EQ(outcome.notInB,
-            (std::vector<std::string>{"/one/Readme.txt", "/one/only.txt", "/one/only.txt"}));
-  EXPECT_EQ(outcome.notInA, (std::vector<std::string>{"/two/README.TXT"}));
+  EXPECT_EQ(outcome.notInB, (std::vector<std::string>{a[1], a[2], a[3]}));
+  EXPECT_EQ(outcome.notInA, (std::vector<std::string>{b[1]}));
   EXPECT_EQ(outcome.pairs, (std::vector<Row>{overwriteRow(b[0], a[0])}));
 }
 

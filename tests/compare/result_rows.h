@@ -1,15 +1,12 @@
 #pragma once
 
-#include <sys/stat.h>
-
-#include <fcntl.h>
-
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/result_list.h"
+#include "host_files.h"
 #include "platform/file_system.h"
 
 namespace plovane::test {
@@ -48,12 +45,7 @@ inline std::int64_t fileTimeOf(std::int64_t unixSeconds, std::int64_t extraTicks
 // coarser times than that, so that a test about fractions of a second can skip.
 inline bool setTimeWithNanoseconds(const std::string& path, std::int64_t unixSeconds,
                                    long nanoseconds) {
-  const timespec times[2] = {{static_cast<time_t>(unixSeconds), nanoseconds},
-                             {static_cast<time_t>(unixSeconds), nanoseconds}};
-  if (utimensat(AT_FDCWD, path.c_str(), times, 0) != 0) return false;
-  struct stat status {};
-  if (stat(path.c_str(), &status) != 0) return false;
-  return status.st_mtim.tv_sec == unixSeconds && status.st_mtim.tv_nsec == nanoseconds;
+  return host::setLastWriteTime(path, unixSeconds, nanoseconds);
 }
 
 // 31 August 2021, 00:00:00 UTC.

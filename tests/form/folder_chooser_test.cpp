@@ -14,9 +14,19 @@
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "recording_host.h"
+#include "temp_tree.h"
 
 namespace plovane::test {
 namespace {
+
+// A folder as the browser gives it on this system: "/data/Work" is "C:\data\Work" on Windows.
+std::string folder(const std::string& posixPath) {
+#ifdef _WIN32
+  return "C:" + nativePath(posixPath);
+#else
+  return posixPath;
+#endif
+}
 
 // Answers each dialog with the next queued folder ("" is a cancel) and records how it was
 // opened and whether the window was busy meanwhile.
@@ -98,14 +108,14 @@ class ChooseFolderTest : public ::testing::TestWithParam<Side> {
 };
 
 TEST_P(ChooseFolderTest, ChosenFolderBecomesTheOnlyRowWithSeparatorAndIsStored) {
-  list.appendRow("/old/");
-  browser.answers = {"/data/Work"};
+  list.appendRow(folder("/old/"));
+  browser.answers = {folder("/data/Work")};
   choose();
 
   ASSERT_EQ(list.rowCount(), 1u);
-  EXPECT_EQ(list.cell(0, 0).view(), "/data/Work/");
-  EXPECT_EQ(stored(GetParam().key), "/data/Work/");
-  EXPECT_EQ(stored("LastFolderDot"), "/data/Work");
+  EXPECT_EQ(list.cell(0, 0).view(), folder("/data/Work/"));
+  EXPECT_EQ(stored(GetParam().key), folder("/data/Work/"));
+  EXPECT_EQ(stored("LastFolderDot"), folder("/data/Work"));
   // The other side's key is not touched.
   EXPECT_FALSE(host.store.contains(GetParam().key == "ListView1" ? "ListView2" : "ListView1"));
 
@@ -120,23 +130,23 @@ TEST_P(ChooseFolderTest, ChosenFolderBecomesTheOnlyRowWithSeparatorAndIsStored) 
 }
 
 TEST_P(ChooseFolderTest, RootKeepsItsSingleSeparator) {
-  browser.answers = {"/"};
+  browser.answers = {folder("/")};
   choose();
 
   ASSERT_EQ(list.rowCount(), 1u);
-  EXPECT_EQ(list.cell(0, 0).view(), "/");
-  EXPECT_EQ(stored(GetParam().key), "/");
-  EXPECT_EQ(stored("LastFolderDot"), "/");
+  EXPECT_EQ(list.cell(0, 0).view(), folder("/"));
+  EXPECT_EQ(stored(GetParam().key), folder("/"));
+  EXPECT_EQ(stored("LastFolderDot"), folder("/"));
 }
 
 TEST_P(ChooseFolderTest, CancelLeavesTheListEmptyAndThePreviousSettingInPlace) {
-  host.store.write(GetParam().key, "/previous/");
-  list.appendRow("/previous/");
+  host.store.write(GetParam().key, folder("/previous/"));
+  list.appendRow(folder("/previous/"));
   browser.answers = {""};
   choose();
 
   EXPECT_EQ(list.rowCount(), 0u);
-  EXPECT_EQ(stored(GetParam().key), "/previous/");
+  EXPECT_EQ(stored(GetParam().key), folder("/previous/"));
   EXPECT_FALSE(host.store.contains("LastFolderDot"));
   EXPECT_FALSE(host.busy);
   EXPECT_TRUE(host.messages.empty());
@@ -144,36 +154,36 @@ TEST_P(ChooseFolderTest, CancelLeavesTheListEmptyAndThePreviousSettingInPlace) {
 }
 
 TEST_P(ChooseFolderTest, ChoosingTwiceKeepsOnlyTheSecondChoice) {
-  browser.answers = {"/data/First", "/data/Second/"};
+  browser.answers = {folder("/data/First"), folder("/data/Second/")};
   choose();
   choose();
 
   ASSERT_EQ(list.rowCount(), 1u);
-  EXPECT_EQ(list.cell(0, 0).view(), "/data/Second/");
-  EXPECT_EQ(stored(GetParam().key), "/data/Second/");
-  EXPECT_EQ(stored("LastFolderDot"), "/data/Second/");
+  EXPECT_EQ(list.cell(0, 0).view(), folder("/data/Second/"));
+  EXPECT_EQ(stored(GetParam().key), folder("/data/Second/"));
+  EXPECT_EQ(stored("LastFolderDot"), folder("/data/Second/"));
 }
 
 TEST_P(ChooseFolderTest, WhileBusyOnlyFolder1KeepsItsOldRow) {
-  list.appendRow("/old/");
+  list.appendRow(folder("/old/"));
   host.busy = true;
-  browser.answers = {"/data/New"};
+  browser.answers = {folder("/data/New")};
   choose();
 
   if (GetParam().keepsRowsWhileBusy) {
     ASSERT_EQ(list.rowCount(), 2u);
-    EXPECT_EQ(list.cell(0, 0).view(), "/old/");
-    EXPECT_EQ(list.cell(1, 0).view(), "/data/New/");
+    EXPECT_EQ(list.cell(0, 0).view(), folder("/old/"));
+    EXPECT_EQ(list.cell(1, 0).view(), folder("/data/New/"));
   } else {
     ASSERT_EQ(list.rowCount(), 1u);
-    EXPECT_EQ(list.cell(0, 0).view(), "/data/New/");
+    EXPECT_EQ(list.cell(0, 0).view(), folder("/data/New/"));
   }
   // The handler ends by restoring the default pointer, whoever set the hourglass.
   EXPECT_FALSE(host.busy);
 }
 
 TEST_P(ChooseFolderTest, CancelWhileBusyLeavesTheHourglassToItsOwner) {
-  list.appendRow("/old/");
+  list.appendRow(folder("/old/"));
   host.busy = true;
   browser.answers = {""};
   choose();
@@ -183,7 +193,7 @@ TEST_P(ChooseFolderTest, CancelWhileBusyLeavesTheHourglassToItsOwner) {
 }
 
 TEST_P(ChooseFolderTest, BrowserFailureIsReportedAtStep102AndNothingIsStored) {
-  list.appendRow("/old/");
+  list.appendRow(folder("/old/"));
   browser.failure = "Method 'BrowseForFolder' failed";
   choose();
 
@@ -210,26 +220,26 @@ class ChooseFolderFailingStoreTest : public ::testing::TestWithParam<Side> {
 
 TEST_P(ChooseFolderFailingStoreTest, EachFailedWriteIsReportedAndTheHandlerStillFinishes) {
   host.failingStore.failingKeys = {"LastFolderDot", std::string(GetParam().key)};
-  browser.answers = {"/data/Work"};
+  browser.answers = {folder("/data/Work")};
   choose();
 
   ASSERT_EQ(host.errorReports.size(), 2u);
   EXPECT_EQ(host.errorReports[0], composeErrorReport("Permission denied", GetParam().label, 108));
   EXPECT_EQ(host.errorReports[1], composeErrorReport("Permission denied", GetParam().label, 114));
   ASSERT_EQ(list.rowCount(), 1u);
-  EXPECT_EQ(list.cell(0, 0).view(), "/data/Work/");
+  EXPECT_EQ(list.cell(0, 0).view(), folder("/data/Work/"));
   EXPECT_FALSE(host.busy);
 }
 
 TEST_P(ChooseFolderFailingStoreTest, FailedLastFolderWriteStillStoresTheListSetting) {
   host.failingStore.failingKeys = {"LastFolderDot"};
-  browser.answers = {"/data/Work"};
+  browser.answers = {folder("/data/Work")};
   choose();
 
   ASSERT_EQ(host.errorReports.size(), 1u);
   EXPECT_NE(host.errorReports[0].find(std::string(GetParam().label) + "at line 108"),
             std::string::npos);
-  EXPECT_EQ(host.failingStore.values.read(GetParam().key, ""), "/data/Work/");
+  EXPECT_EQ(host.failingStore.values.read(GetParam().key, ""), folder("/data/Work/"));
   EXPECT_FALSE(host.busy);
 }
 

@@ -155,7 +155,7 @@ TEST_F(FormLoadTest, PresentPointerFileIsLoadedAfterTheAppearance) {
 
   ASSERT_GE(window.calls.size(), 2u);
   EXPECT_EQ(window.calls[0], "applyAppearance");
-  EXPECT_EQ(window.calls[1], "loadCustomPointer:" + programFolder + "/HAND-M.CUR");
+  EXPECT_EQ(window.calls[1], "loadCustomPointer:" + programFolder + nativePath("/HAND-M.CUR"));
   EXPECT_TRUE(host.errorReports.empty());
 }
 

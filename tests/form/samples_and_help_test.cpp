@@ -21,8 +21,8 @@ class LoadSampleFoldersTest : public ::testing::Test {
   void SetUp() override {
     programFolder = tree.root();
     programFolder.pop_back();
-    sample1 = programFolder + "/Samples/Folder1/";
-    sample2 = programFolder + "/Samples/Folder2/";
+    sample1 = programFolder + nativePath("/Samples/Folder1/");
+    sample2 = programFolder + nativePath("/Samples/Folder2/");
   }
 
   TempTree tree;
@@ -104,7 +104,7 @@ TEST(LoadSampleFoldersFailureTest, FailedWritesAreReportedAndBothListsAreStillFi
 
   EXPECT_EQ(listView1.rowCount(), 1u);
   ASSERT_EQ(listView2.rowCount(), 1u);
-  EXPECT_EQ(listView2.cell(0, 0).view(), "/opt/plovane/Samples/Folder2/");
+  EXPECT_EQ(listView2.cell(0, 0).view(), "/opt/plovane" + nativePath("/Samples/Folder2/"));
   const std::string label = "in Plovane2021/08/31.Form1.PushButton9_Click ";
   ASSERT_EQ(host.errorReports.size(), 2u);
   EXPECT_EQ(host.errorReports[0], composeErrorReport("Permission denied", label, 108));

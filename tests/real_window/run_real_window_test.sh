@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real plovane on a virtual X server, clicks "Load Sample/Example Folders" and
-# "3. Start Comparing" with real pointer input, and checks the rows of the comparison.
+# "3. Start Comparing" with real pointer input, and checks the rows of the comparison. Then
+# copies them with "Copy Results To Clipboard" (read back with xclip) and saves them with
+# "Save Results As Text File" (a name typed into the save dialog), and checks both texts.
 #
 # usage: run_real_window_test.sh <path to plovane>
 #
@@ -15,6 +17,8 @@ readonly SCREEN_HEIGHT=768
 readonly CLIENT_TWIPS=(8040 6795)
 readonly LOAD_SAMPLES_TWIPS=(4080 120 3840 405)
 readonly START_COMPARING_TWIPS=(120 5260 7800 405)
+readonly SAVE_AS_TEXT_TWIPS=(120 5770 3840 405)
+readonly COPY_TO_CLIPBOARD_TWIPS=(120 6280 3840 405)
 readonly TOTAL_SECONDS=150
 readonly WINDOW_SECONDS=40
 readonly STEP_SECONDS=20
@@ -156,7 +160,40 @@ run_inside_x() {
   if timeout 5 xdotool search --onlyvisible --name '^Application Error$' >/dev/null 2>&1; then
     inner_fail "an error report was shown"
   fi
+  export_results
   return 0
+}
+
+# shellcheck disable=SC2317  # called through wait_for
+save_dialog_open() {
+  timeout 2 xdotool search --onlyvisible --name '^Save$' >/dev/null 2>&1
+}
+
+# The two text exports of the rows just compared, into the work folder for the outer check.
+export_results() {
+  local copy_x copy_y save_x save_y
+  read -r copy_x copy_y < <(centre_of "${COPY_TO_CLIPBOARD_TWIPS[@]}")
+  read -r save_x save_y < <(centre_of "${SAVE_AS_TEXT_TWIPS[@]}")
+
+  click_at $((X + copy_x)) $((Y + copy_y))
+  # The clipboard selection only; the program leaves the primary selection alone.
+  wait_for "$STEP_SECONDS" clipboard_holds_text ||
+    inner_fail "nothing arrived on the clipboard after the click on \"Copy Results To Clipboard\""
+
+  click_at $((X + save_x)) $((Y + save_y))
+  wait_for "$STEP_SECONDS" save_dialog_open ||
+    inner_fail "no dialog titled \"Save\" after the click on \"Save Results As Text File\""
+  # A name without an extension: the file must keep it as typed.
+  timeout 20 xdotool type --delay 10 "$work/results" || inner_fail "could not type the file name"
+  timeout 5 xdotool key Return || inner_fail "could not press Return in the save dialog"
+  wait_for "$STEP_SECONDS" test -s "$work/results" ||
+    inner_fail "no file $work/results within ${STEP_SECONDS} s of saving"
+  sleep 0.5
+}
+
+# shellcheck disable=SC2317  # called through wait_for
+clipboard_holds_text() {
+  timeout 5 xclip -o -selection clipboard >"$work/clipboard.txt" 2>/dev/null && [[ -s "$work/clipboard.txt" ]]
 }
 
 if [[ "${1:-}" == --inside-x ]]; then
@@ -171,8 +208,8 @@ fi
 [[ $# -eq 1 ]] || fail "usage: $0 <path to plovane>"
 exe="$(realpath -e "$1" 2>/dev/null)" || fail "no program at $1"
 [[ -x "$exe" ]] || fail "$exe is not executable"
-for tool in xvfb-run xauth xdotool xprop timeout; do
-  command -v "$tool" >/dev/null || fail "$tool is not installed (packages xvfb, xauth, xdotool, x11-utils)"
+for tool in xvfb-run xauth xdotool xprop xclip timeout; do
+  command -v "$tool" >/dev/null || fail "$tool is not installed (packages xvfb, xauth, xdotool, x11-utils, xclip)"
 done
 
 # The program names its own folder as the executable's real folder.
@@ -250,6 +287,28 @@ if ! cmp -s "$expected" "$work/rows.tsv"; then
   explain_sample_times
   fail "the comparison of the samples did not give the expected rows; files kept in $work"
 fi
+
+# The exported texts hold the same rows, aligned with spaces: each line ends in CR LF; the
+# report's lines also end in a tab and it starts with the header line. Without the padding
+# and the line ends they are the rows of the comparison.
+aligned_to_rows() { sed -e 's/\r$//' -e 's/\t$//' -e 's/ *\t/\t/g' -e 's/ *$//'; }
+crlf_lines() { grep -c $'\r$' "$1"; }
+rows=$(wc -l <"$expected")
+if [[ "$(crlf_lines "$work/clipboard.txt")" != "$rows" ]] ||
+  ! cmp -s "$expected" <(aligned_to_rows <"$work/clipboard.txt"); then
+  keep_work=1
+  note "clipboard text (od -c):"
+  od -c "$work/clipboard.txt" | head -40 | sed 's/^/  /' >&2
+  fail "the clipboard does not hold the rows as aligned text; files kept in $work"
+fi
+if [[ "$(head -c 5 "$work/results")" != "Newer" || "$(crlf_lines "$work/results")" != "$((rows + 1))" ]] ||
+  ! cmp -s "$expected" <(tail -n +2 "$work/results" | aligned_to_rows); then
+  keep_work=1
+  note "saved report (od -c):"
+  od -c "$work/results" | head -40 | sed 's/^/  /' >&2
+  fail "the saved text report does not hold the header and the rows; files kept in $work"
+fi
+
 [[ -e "$work/url-launches" ]] && note "the home page launch was drawn on this start (stubbed)"
-note "ok: $(wc -l <"$work/rows.tsv") rows, all checked, as expected for the samples"
+note "ok: $(wc -l <"$work/rows.tsv") rows, all checked, as expected for the samples; copied and saved alike"
 exit 0

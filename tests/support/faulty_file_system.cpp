@@ -41,6 +41,7 @@ void FaultyFileSystem::setTime(const std::string& path, platform::UnixSeconds ti
 }
 
 int FaultyFileSystem::timeLookups(const std::string& path) const {
+  const std::lock_guard lock(countsMutex_);
   const auto found = timeLookups_.find(path);
   return found == timeLookups_.end() ? 0 : found->second;
 }
@@ -77,8 +78,11 @@ bool FaultyFileSystem::isFolder(const std::string& path) const {
 
 std::optional<platform::UnixSeconds> FaultyFileSystem::lastWriteTime(
     const std::string& path) const {
-  ++timeLookups_[path];
-  ++totalTimeLookups_;
+  {
+    const std::lock_guard lock(countsMutex_);
+    ++timeLookups_[path];
+    ++totalTimeLookups_;
+  }
   if (vanishedTimes_.count(path)) return std::nullopt;
   if (const auto set = setTimes_.find(path); set != setTimes_.end()) return set->second;
   return inner_.lastWriteTime(path);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -29,6 +30,11 @@ class FaultyFileSystem : public platform::FileSystem {
   // report it.
   void setTime(const std::string& path, platform::UnixSeconds time);
 
+  // Lets a run read ahead with threads through this file system. Set the faults first: only
+  // the counts below are guarded for calls from several threads.
+  void allowConcurrentReads(bool allow) { concurrent_ = allow; }
+  bool allowsConcurrentReads() const override { return concurrent_; }
+
   // How often the time of a path was asked for.
   int timeLookups(const std::string& path) const;
   int totalTimeLookups() const { return totalTimeLookups_; }
@@ -52,6 +58,8 @@ class FaultyFileSystem : public platform::FileSystem {
   std::map<std::string, int> folderInfoFaults_;
   std::set<std::string> vanishedTimes_;
   std::map<std::string, platform::UnixSeconds> setTimes_;
+  bool concurrent_ = false;
+  mutable std::mutex countsMutex_;
   mutable std::map<std::string, int> timeLookups_;
   mutable int totalTimeLookups_ = 0;
 };

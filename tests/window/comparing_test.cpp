@@ -1,6 +1,7 @@
 // Choosing the two folders and comparing them through the real buttons of the window.
 
 #include <QFile>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -304,6 +305,61 @@ class ComparingTest : public QObject {
     QCOMPARE(endCallsAtClose, 1);
     QVERIFY(rig.boxes.plains.empty());
     QVERIFY(rig.boxes.exclamations.empty());
+  }
+
+  // "plovane A B": both chosen as the buttons choose them, then compared once the window runs;
+  // a folder that is not there leaves its list empty, is named, and nothing is compared.
+  void startedWithTwoFoldersChoosesThemAndCompares() {
+    TempTree tree;
+    makeTrees(tree);
+    Sandbox sandbox;
+    FormRig rig(sandbox.iniFile(), sandbox.program());
+    Form1& form = *rig;
+    form.Form_Load();
+    QVERIFY(showAndWait(form));
+    QSignalSpy finished(&form, &Form1::comparisonFinished);
+    form.openWithFolders(tree.path("A"), tree.path("B/"));
+    QVERIFY(finished.wait(5'000));
+    QCOMPARE(rowsOf(form.listView3()), expectedRows(tree));
+    QCOMPARE(firstCells(form.listView1()), QStringList{qs(tree.path("A/"))});
+    QCOMPARE(sandbox.storedValue(QStringLiteral("ListView2")).toString(), qs(tree.path("B/")));
+    QVERIFY(rig.boxes.plains.empty());
+
+    form.openWithFolders(tree.path("A"), tree.path("Missing"));
+    QTest::qWait(50);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(form.listView2().rowCount(), std::size_t{0});
+    QCOMPARE(rig.boxes.plains.size(), std::size_t{1});
+    QVERIFY(rig.boxes.plains[0].text.contains(qs(tree.path("Missing"))));
+  }
+
+  // While a run reads the trees and no row is there yet, the empty list tells how far it has
+  // come, from the run's own counters; the line is gone when the run ends.
+  void progressLineShowsOverTheEmptyListWhileTheTreesAreRead() {
+    TempTree tree;
+    makeTrees(tree);
+    Sandbox sandbox;
+    InterruptingFileSystem fs;
+    FormRig rig(sandbox.iniFile(), sandbox.program(), fs);
+    Form1& form = *rig;
+    form.Form_Load();
+    QVERIFY(showAndWait(form));
+    form.listView1().appendRow(tree.path("A/"));
+    form.listView2().appendRow(tree.path("B/"));
+    auto* line = form.ListView3()->viewport()->findChild<QLabel*>(QStringLiteral("ProgressLine"));
+    QVERIFY(line);
+
+    QString shown;
+    fs.duringFirstListing = [&] {
+      QTest::qWait(300);  // the run's timer fires as during a yield
+      shown = line->isVisible() ? line->text() : QString();
+    };
+    click(form.PushButton5);
+    QVERIFY2(shown.startsWith(QStringLiteral("Reading folder 1: ")), qPrintable(shown));
+    QVERIFY(shown.endsWith(QStringLiteral(" files")));
+    QVERIFY(!line->isVisible());
+    QVERIFY(form.progressText().isEmpty());
+    QCOMPARE(rowsOf(form.listView3()), expectedRows(tree));
   }
 
   void startClickDeliveredByAYieldIsIgnored() {

@@ -9,13 +9,17 @@
 #include <QWidget>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/result_list.h"
+#include "export/clipboard.h"
+#include "export/save_file_dialog.h"
 #include "form/folder_chooser.h"
 #include "form/form_setup.h"
 #include "platform/file_system.h"
+#include "recording_spreadsheet.h"
 #include "window/form1.h"
 #include "window/message_boxes.h"
 #include "window/qt_settings_store.h"
@@ -28,6 +32,8 @@ int runComparingTests(int argc, char** argv);
 int runEditingTests(int argc, char** argv);
 int runStartUpTests(int argc, char** argv);
 int runResultListModelTests(int argc, char** argv);
+int runTextExportTests(int argc, char** argv);
+int runSpreadsheetExportTests(int argc, char** argv);
 
 // Records every message box instead of showing it, with whether the window was visible then.
 class RecordingMessageBoxes final : public MessageBoxes {
@@ -81,6 +87,40 @@ class RecordingUrlLauncher final : public UrlLauncher {
   std::vector<std::string> opened;
 };
 
+// Answers each showing with the next scripted file name; the empty text, or no script
+// left, is a cancel.
+class ScriptedSaveFileDialog final : public SaveFileDialog {
+ public:
+  void setFlags(long) override {}
+  void setTitle(const std::string&) override {}
+  void setFilter(const std::string&) override {}
+  void showSave() override {
+    chosen.clear();
+    if (answers.empty()) return;
+    chosen = answers.front();
+    answers.pop_front();
+  }
+  std::string fileName() const override { return chosen; }
+
+  std::deque<std::string> answers;
+  std::string chosen;
+};
+
+// Keeps what is placed on it.
+class RecordingClipboard final : public Clipboard {
+ public:
+  bool clear() override {
+    text = std::string();
+    return true;
+  }
+  bool setText(const std::string& value, int) override {
+    text = value;
+    return true;
+  }
+
+  std::optional<std::string> text;  // nothing until the first clear or text
+};
+
 // A Form1 with fakes for everything modal, its settings in an INI file that outlives the
 // window (so a second rig on the same file is a restart), and a program folder that holds
 // nothing unless a test puts something there.
@@ -89,8 +129,10 @@ class FormRig {
   FormRig(const QString& iniFile, const QString& programFolder,
           const platform::FileSystem& fs = platform::nativeFileSystem())
       : settings(iniFile) {
-    form = std::make_unique<Form1>(Form1Services{boxes, browser, settings, random, launcher, fs,
-                                                 programFolder, [this] { ++endProcessCalls; }});
+    form = std::make_unique<Form1>(Form1Services{boxes, browser, settings, random, launcher,
+                                                 saveDialog, clipboard, spreadsheets, fs,
+                                                 programFolder,
+                                                 [this] { ++endProcessCalls; }});
   }
 
   Form1& operator*() { return *form; }
@@ -101,6 +143,9 @@ class FormRig {
   QtSettingsStore settings;
   FixedRandom random;
   RecordingUrlLauncher launcher;
+  ScriptedSaveFileDialog saveDialog;
+  RecordingClipboard clipboard;
+  RecordingSpreadsheets spreadsheets;
   // How often the window asked to end the process; the real program ends it there.
   int endProcessCalls = 0;
   std::unique_ptr<Form1> form;

@@ -57,7 +57,8 @@ int main(int argc, char* argv[]) {
   using namespace plovane::test;
   int failedGroups = 0;
   for (auto run : {runLayoutTests, runComparingTests, runEditingTests, runStartUpTests,
-                   runResultListModelTests}) {
+                   runResultListModelTests, runTextExportTests,
+                   runSpreadsheetExportTests}) {
     if (run(argc, argv) != 0) ++failedGroups;
   }
   return failedGroups == 0 ? 0 : 1;

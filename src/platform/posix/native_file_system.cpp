@@ -178,6 +178,8 @@ class PosixFileSystem final : public FileSystem {
     return stat(path.c_str(), &status) == 0;
   }
 
+  bool allowsConcurrentReads() const override { return true; }
+
   std::int64_t utcOffsetSeconds() const override {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

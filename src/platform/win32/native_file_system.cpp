@@ -1,42 +1,21 @@
 // The file-system layer on Windows. Only the wide (W) interfaces are called, so every name
 // the file system holds takes part; text crosses this layer as UTF-8.
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/windows_api.h"
 
 #include <string>
 
 #include "common/failure.h"
 #include "common/utf.h"
 #include "platform/file_system.h"
+#include "platform/win32/wide_text.h"
 
 namespace plovane::platform {
 
 namespace {
 
-std::wstring toWide(std::string_view text) {
-  if (text.empty()) return std::wstring();
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
-std::string toUtf8(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                      nullptr, nullptr);
-  return text;
-}
+using win32::toUtf8;
+using win32::toWide;
 
 Failure failureFromWindowsError(DWORD error) {
   switch (error) {
@@ -91,6 +70,16 @@ bool isRootPath(const std::wstring& path) {
   return false;
 }
 
+// The path without its final separators, so that a link is examined as the link itself: with
+// the separator the system describes the link's target, which never has the link attribute.
+// A root keeps its separator ("C:\" alone is the drive's root; "C:" is its current folder).
+std::wstring withoutFinalSeparators(const std::wstring& path) {
+  std::size_t end = path.size();
+  while (end > 0 && (path[end - 1] == L'\\' || path[end - 1] == L'/')) --end;
+  if (end == 0 || (end == 2 && path[1] == L':') || isRootPath(path)) return path;
+  return path.substr(0, end);
+}
+
 class Search {
  public:
   explicit Search(const std::wstring& folder) {
@@ -140,7 +129,7 @@ std::int64_t fileTimeValue(const FILETIME& time) {
 class Win32FileSystem final : public FileSystem {
  public:
   FolderInfo folderInfo(const std::string& path) const override {
-    const std::wstring wide = toWide(path);
+    const std::wstring wide = withoutFinalSeparators(toWide(path));
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) throw failureFromWindowsError(GetLastError());
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) throw failureFromWindowsError(ERROR_DIRECTORY);
@@ -188,6 +177,8 @@ class Win32FileSystem final : public FileSystem {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     return GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data) != 0;
   }
+
+  bool allowsConcurrentReads() const override { return true; }
 
   std::int64_t utcOffsetSeconds() const override {
     FILETIME universal{};

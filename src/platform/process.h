@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The running process and the programs it hands over to.
+namespace plovane::platform {
+
+// The arguments the program was started with, argv[0] first, as UTF-8 text: on POSIX the
+// bytes the system gives, on Windows the UTF-16 command line converted.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+// A new folder that only this user can enter, in the system's temporary folder. Throws a
+// Failure when none can be made.
+std::string makePrivateTemporaryFolder();
+
+// The full path of the running executable; empty when the system does not tell.
+std::string executablePath();
+
+// True when the standard stream (1 output, 2 error) is a terminal.
+bool isTerminal(int stream);
+
+// Runs the program with the arguments (the first names the program, as argv[0] does) in
+// place of this process where the system can (POSIX: it does not return), or else as a
+// child whose exit status it answers (Windows). Throws a Failure when the program cannot be
+// started.
+int runInstead(const std::string& program, const std::vector<std::string>& arguments);
+
+}  // namespace plovane::platform

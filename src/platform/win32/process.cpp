@@ -1,0 +1,95 @@
+#include "platform/win32/windows_api.h"
+
+#include <io.h>
+#include <shellapi.h>
+
+#include "common/failure.h"
+#include "common/utf.h"
+#include "platform/process.h"
+#include "platform/win32/wide_text.h"
+
+namespace plovane::platform {
+
+namespace {
+
+using win32::toUtf8;
+using win32::toWide;
+
+// One argument quoted as the C runtime splits a command line again.
+void appendQuoted(std::wstring& commandLine, const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+    commandLine += argument;
+    return;
+  }
+  commandLine += L'"';
+  std::size_t backslashes = 0;
+  for (const wchar_t character : argument) {
+    if (character == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    commandLine.append(character == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    commandLine += character;
+  }
+  commandLine.append(backslashes * 2, L'\\');
+  commandLine += L'"';
+}
+
+}  // namespace
+
+std::vector<std::string> commandLineArguments(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> arguments;
+  for (int k = 0; wide && k < count; ++k) arguments.push_back(toUtf8(wide[k]));
+  if (wide) LocalFree(wide);
+  return arguments;
+}
+
+std::string makePrivateTemporaryFolder() {
+  std::wstring base(MAX_PATH + 1, L'\0');
+  base.resize(GetTempPathW(static_cast<DWORD>(base.size()), base.data()));
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    const std::wstring folder = base + L"plovane-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                std::to_wstring(GetTickCount64() + attempt);
+    // A new folder inherits the user's own temporary folder's rights.
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return toUtf8(folder);
+    if (GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  throw Failure("No temporary folder could be made", failure_code::kPathNotFound);
+}
+
+std::string executablePath() {
+  std::wstring buffer(32'768, L'\0');
+  const DWORD length =
+      GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  return toUtf8(std::wstring_view(buffer.data(), length));
+}
+
+bool isTerminal(int stream) {
+  return _isatty(stream) != 0;
+}
+
+int runInstead(const std::string& program, const std::vector<std::string>& arguments) {
+  std::wstring commandLine;
+  for (const std::string& argument : arguments) {
+    if (!commandLine.empty()) commandLine += L' ';
+    appendQuoted(commandLine, toWide(argument));
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(toWide(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                      nullptr, nullptr, &startup, &process)) {
+    throw Failure("The program could not be started: " + program, failure_code::kPathNotFound);
+  }
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 1;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
+}  // namespace plovane::platform

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <unordered_map>
+#include <vector>
+
+#include "scan/listing_cache.h"
+
+namespace plovane {
+
+// How many threads read the trees by default: the machine's hardware threads, at least 2 and
+// at most kMaxReaderThreads, which keeps a network share busy without flooding it.
+inline constexpr unsigned kMaxReaderThreads = 16;
+unsigned defaultReaderThreads();
+
+// A listing cache whose folders worker threads read ahead of the walk: each folder's
+// listing, the last-write times of its files, and the identity of its sub-folders, which
+// tells the workers where the walk will go next. The walk itself runs as before on the
+// calling thread and meets the same listings in the same order, the same failures at the
+// same calls; only the reading moves to the workers. A folder the workers have not read yet
+// when the walk needs it is read on the calling thread instead of waited for; one the walk
+// never reaches is left alone by the walk and answered as a plain listing cache would.
+//
+// At most kFoldersAhead folders that the walk has not taken yet are held at once. The names
+// and times of a folder's files stay, once taken, until the comparison asks for its times.
+class ReadAheadCache final : public ListingCache {
+ public:
+  static constexpr std::size_t kFoldersAhead = 1024;
+
+  // threads workers read through inner, which must allow concurrent reads.
+  ReadAheadCache(const platform::FileSystem& inner, unsigned threads,
+                 ScanProgress* progress = nullptr);
+  ~ReadAheadCache() override;
+
+  void readAhead(const std::string& folder, int side) override;
+
+  void forEachSubFolder(const std::string& folder,
+                        const platform::NameVisitor& visit) const override;
+  void forEachFile(const std::string& folder, const platform::NameVisitor& visit) const override;
+  platform::FolderInfo folderInfo(const std::string& path) const override;
+  bool isFolder(const std::string& path) const override;
+  void lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
+                      std::span<std::optional<platform::UnixSeconds>> times) const override;
+
+ private:
+  enum class State { kQueued, kReading, kRead, kTaken, kNotWalked };
+
+  struct Folder {
+    State state = State::kNotWalked;
+    int side = 0;
+    std::size_t depth = 0;
+    std::uint64_t order = 0;
+    const std::string* parent = nullptr;  // the key of the folder it was found in
+    bool infoRead = false;
+    std::optional<platform::FolderInfo> info;
+    std::exception_ptr infoFailure;
+    std::vector<std::string> subFolders;
+    NameList files;
+    std::vector<std::optional<platform::UnixSeconds>> times;
+    std::exception_ptr listingFailure;
+  };
+
+  // Reads first what the walk needs first: side 1 before side 2, level by level.
+  struct Place {
+    int side;
+    std::size_t depth;
+    std::uint64_t order;
+    const std::string* key;
+    friend bool operator<(const Place& a, const Place& b) {
+      return std::tie(a.side, a.depth, a.order) < std::tie(b.side, b.depth, b.order);
+    }
+  };
+
+  struct Kept {
+    NameList files;
+    std::vector<std::optional<platform::UnixSeconds>> times;
+  };
+
+  void work();
+  // Reads the folder, whose state the caller has set to reading; unlocks meanwhile.
+  void read(const std::string& key, Folder& folder, std::unique_lock<std::mutex>& lock) const;
+  std::vector<platform::FileId> chainOf(const Folder& folder) const;
+  Place placeOf(const std::string& key, const Folder& folder) const;
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  mutable std::unordered_map<std::string, Folder> folders_;
+  mutable std::set<Place> queue_;
+  mutable std::size_t untaken_ = 0;
+  mutable std::uint64_t nextOrder_ = 0;
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+  // Only the walk's thread touches these.
+  mutable std::unordered_map<std::string, Kept> kept_;
+};
+
+}  // namespace plovane

@@ -1,0 +1,223 @@
+// The desktop side of the spreadsheet export: finding a program that opens workbooks,
+// starting it without waiting, and the private folders the workbooks live in.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <utime.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/failure.h"
+#include "common/result_list.h"
+#include "export/posix/child_process.h"
+#include "export/posix/desktop_spreadsheets.h"
+#include "export/posix/spreadsheet_program.h"
+#include "form/spreadsheet_export.h"
+#include "recording_host.h"
+#include "temp_tree.h"
+
+namespace plovane::test {
+namespace {
+
+using posix::DesktopEnvironment;
+using Arguments = std::vector<std::string>;
+
+void makeScript(const TempTree& tree, const std::string& relative, const std::string& body) {
+  tree.makeFile(relative, 0, "#!/bin/sh\n" + body + "\n");
+  ::chmod(tree.path(relative).c_str(), 0755);
+}
+
+std::string fileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A detached program runs on its own; its traces show up a moment later.
+std::string waitForFile(const std::string& path) {
+  for (int i = 0; i < 200 && !std::filesystem::exists(path); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the writer finish
+  return fileText(path);
+}
+
+DesktopEnvironment environmentIn(const TempTree& tree) {
+  DesktopEnvironment environment;
+  environment.searchPath = tree.path("empty") + ":" + tree.path("bin");
+  environment.dataFolders = {tree.path("user-data"), tree.path("data")};
+  environment.cacheFolder = tree.path("cache");
+  tree.makeFolder("bin");
+  tree.makeFolder("empty");
+  return environment;
+}
+
+TEST(SpreadsheetProgramTest, LibreOfficeComesFirstThenTheDesktopsHandler) {
+  TempTree tree;
+  DesktopEnvironment environment = environmentIn(tree);
+  const std::string bin = tree.path("bin/");
+
+  EXPECT_FALSE(posix::findSpreadsheetProgram(environment));
+
+  // A file that cannot be executed is no program.
+  tree.makeFile("bin/soffice");
+  EXPECT_FALSE(posix::findSpreadsheetProgram(environment));
+
+  // The desktop's default handler, as xdg-mime names it, found in the user's data folder
+  // before the system's.
+  makeScript(tree, "bin/xdg-mime",
+             "[ \"$*\" = 'query default "
+             "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet' ] && "
+             "echo sheets.desktop");
+  tree.makeFile("data/applications/sheets.desktop", 0, "[Desktop Entry]\nExec=other %f\n");
+  tree.makeFile("user-data/applications/sheets.desktop", 0,
+                "[Desktop Action New]\nExec=wrong\n[Desktop Entry]\nName=Sheets\n"
+                "Exec=viewer --new-window %f %i\n");
+  // Named, but its program is not there.
+  EXPECT_FALSE(posix::findSpreadsheetProgram(environment));
+  makeScript(tree, "bin/viewer", "exit 0");
+  auto handler = posix::findSpreadsheetProgram(environment);
+  ASSERT_TRUE(handler);
+  EXPECT_EQ((*handler)("/w/a b.xlsx"), (Arguments{bin + "viewer", "--new-window", "/w/a b.xlsx"}));
+
+  makeScript(tree, "bin/localc", "exit 0");
+  auto localc = posix::findSpreadsheetProgram(environment);
+  ASSERT_TRUE(localc);
+  EXPECT_EQ((*localc)("/w/r.xlsx"), (Arguments{bin + "localc", "-n", "/w/r.xlsx"}));
+
+  makeScript(tree, "bin/soffice", "exit 0");
+  auto soffice = posix::findSpreadsheetProgram(environment);
+  ASSERT_TRUE(soffice);
+  EXPECT_EQ((*soffice)("/w/r.xlsx"), (Arguments{bin + "soffice", "--calc", "-n", "/w/r.xlsx"}));
+}
+
+TEST(SpreadsheetProgramTest, DesktopEntryCommandLinesAreSplitAsTheDesktopDoes) {
+  const std::string file = "/tmp/w 1.xlsx";
+  const struct {
+    const char* exec;
+    Arguments expected;
+  } cases[] = {
+      {"calc %U", {"calc", file}},
+      {"calc", {"calc", file}},
+      {"calc --view %i %c %k %f", {"calc", "--view", file}},
+      {"\"/opt/my calc/bin\" --open=%u", {"/opt/my calc/bin", "--open=" + file}},
+      {"sh -c \"echo \\\"\\$1\\\" %f\" x", {"sh", "-c", "echo \"$1\" %f", "x", file}},
+      {"calc 100%% %F", {"calc", "100%", file}},
+      {"  calc\t--a  %f  ", {"calc", "--a", file}},
+  };
+  for (const auto& c : cases) {
+    const auto arguments = posix::desktopEntryArguments(c.exec, file);
+    ASSERT_TRUE(arguments) << c.exec;
+    EXPECT_EQ(*arguments, c.expected) << c.exec;
+  }
+  EXPECT_FALSE(posix::desktopEntryArguments("calc \"unterminated %f", file));
+  EXPECT_FALSE(posix::desktopEntryArguments("  %i ", file));
+}
+
+TEST(SpreadsheetProgramTest, ProgramsStartDetachedWithoutAShellAndFailuresAreReported) {
+  TempTree tree;
+  const std::string marker = tree.path("marker");
+  // Quotes and a semicolon reach the program as they are: no shell reads the arguments.
+  posix::startDetached({"/bin/sh", "-c", "printf '%s' \"$1\" > \"$0\"", marker, "a'b; touch x"});
+  EXPECT_EQ(waitForFile(marker), "a'b; touch x");
+  // The middle process is reaped at once and the program is not our child.
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+
+  tree.makeFile("not-executable");
+  EXPECT_THROW(posix::startDetached({tree.path("not-executable")}), Failure);
+  EXPECT_THROW(posix::startDetached({tree.path("missing")}), Failure);
+  EXPECT_THROW(posix::startDetached({}), Failure);
+
+  EXPECT_EQ(posix::outputOf({"/bin/echo", "a", "b"}, std::chrono::seconds(5)), "a b\n");
+  EXPECT_FALSE(posix::outputOf({"/bin/false"}, std::chrono::seconds(5)));
+  // A program that hangs is given up on, not waited for.
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(posix::outputOf({"/bin/sleep", "10"}, std::chrono::milliseconds(200)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(SpreadsheetProgramTest, TheExportOpensItsOwnPrivateWorkbookAndClearsOldOnes) {
+  TempTree tree;
+  const DesktopEnvironment environment = environmentIn(tree);
+  const std::string arguments = tree.path("arguments");
+  // The program notes its arguments and keeps a copy of what it was given to open.
+  makeScript(tree, "bin/soffice",
+             "printf '%s\\n' \"$@\" > '" + arguments + ".part'; cp \"$3\" '" +
+                 tree.path("opened.xlsx") + "'; mv '" + arguments + ".part' '" + arguments + "'");
+  const std::string workbooks = tree.path("cache/Kestrune/Plovane/workbooks");
+  tree.makeFolder("cache/Kestrune/Plovane/workbooks/plovane-workbook-old");
+  tree.makeFile("cache/Kestrune/Plovane/workbooks/plovane-workbook-old/Results.xlsx");
+  tree.makeFolder("cache/Kestrune/Plovane/workbooks/plovane-workbook-recent");
+  tree.makeFolder("cache/Kestrune/Plovane/workbooks/someone-elses");
+  const auto twoDaysAgo = std::chrono::system_clock::now() - std::chrono::hours(48);
+  const std::int64_t old =
+      std::chrono::duration_cast<std::chrono::seconds>(twoDaysAgo.time_since_epoch()).count();
+  tree.setTime("cache/Kestrune/Plovane/workbooks/plovane-workbook-old", old);
+  tree.setTime("cache/Kestrune/Plovane/workbooks/someone-elses", old);
+
+  posix::DesktopSpreadsheets spreadsheets(environment);
+  EXPECT_EQ(spreadsheets.workbooksFolder(), workbooks);
+  ResultList list;
+  list.addColumn("Newer");
+  list.addColumn("");
+  list.addColumn("Older");
+  list.appendRow("/a/x.txt", " is newer than", "/b/");
+  list.setChecked(0, true);
+  RecordingHost host;
+
+  SaveResultsAsExcelFile(list, host, spreadsheets);
+
+  EXPECT_TRUE(host.errorReports.empty()) << host.errorReports.front();
+  EXPECT_TRUE(host.messages.empty());
+  const std::string given = waitForFile(arguments);
+  const std::string prefix = "--calc\n-n\n" + workbooks + "/plovane-workbook-";
+  ASSERT_EQ(given.rfind(prefix, 0), 0u) << given;
+  const std::string workbook = given.substr(given.find('\n', given.find('\n') + 1) + 1);
+  EXPECT_EQ(workbook.substr(workbook.size() - 14), "/Results.xlsx\n");
+  const std::string folder = workbook.substr(0, workbook.size() - 14);
+  struct stat status {};
+  ASSERT_EQ(::stat(folder.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0700u);
+  // Only the workbook is left in its folder: the temporary data is gone.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder),
+                          std::filesystem::directory_iterator()),
+            1);
+  EXPECT_NE(fileText(tree.path("opened.xlsx")).find("xl/worksheets/sheet1.xml"), std::string::npos);
+
+  EXPECT_FALSE(std::filesystem::exists(workbooks + "/plovane-workbook-old"));
+  EXPECT_TRUE(std::filesystem::exists(workbooks + "/plovane-workbook-recent"));
+  EXPECT_TRUE(std::filesystem::exists(workbooks + "/someone-elses"));
+  // Two folders of ours: the recent one and this export's; the probe left none.
+  int ours = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(workbooks)) {
+    ours += entry.path().filename().string().rfind("plovane-workbook-", 0) == 0;
+  }
+  EXPECT_EQ(ours, 2);
+}
+
+TEST(SpreadsheetProgramTest, WithoutAProgramTheExportSaysSoTwice) {
+  TempTree tree;
+  posix::DesktopSpreadsheets spreadsheets(environmentIn(tree));
+  RecordingHost host;
+  EXPECT_THROW(spreadsheets.create(host), Failure);
+  ResultList list;
+  list.addColumn("Newer");
+  list.appendRow("/a/x.txt");
+
+  SaveResultsAsExcelFile(list, host, spreadsheets);
+
+  EXPECT_EQ(host.messages, (std::vector<std::string>{std::string(kSpreadsheetMissingForSoftware),
+                                                     std::string(kSpreadsheetMissingForFeature)}));
+  EXPECT_FALSE(std::filesystem::exists(tree.path("cache")));
+}
+
+}  // namespace
+}  // namespace plovane::test
