@@ -21,7 +21,6 @@ class ReportFile {
 
   // Creates the file, or empties an existing one.
   void open(const std::string& path);
-  bool isOpen() const noexcept { return file_ != nullptr; }
 
   void writeLine(std::string_view text);
 

@@ -26,7 +26,6 @@ class XlsxSpreadsheet final : public SpreadsheetApplication {
   void addWorkbook() override;
   void writeHeaderCell(std::size_t column, std::string_view text) override;
   void setCellValue(std::size_t row, std::size_t column, std::string_view text) override;
-  std::size_t rowLimit() const override { return XlsxWorkbook::kRowLimit; }
   void addSheetAfterActive() override;
   void autoFitColumns() override;
   void makeVisible() override;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "export/spreadsheet_application.h"
+
 struct lxw_workbook;
 struct lxw_worksheet;
 
@@ -24,7 +26,7 @@ class XlsxWorkbook {
   XlsxWorkbook(const XlsxWorkbook&) = delete;
   XlsxWorkbook& operator=(const XlsxWorkbook&) = delete;
 
-  static constexpr std::size_t kRowLimit = 1048576;
+  static constexpr std::size_t kRowLimit = kSheetRowLimit;
   static constexpr std::size_t kColumnLimit = 16384;
 
   // Writes a text cell into the active sheet. The text stays text, whatever it looks like.

@@ -37,10 +37,6 @@ void chooseFolder(const Side& side, ResultList& list, Host& host, FolderBrowser&
   trap.step(116, [&] { host.setBusy(false); });
 }
 
-}  // namespace
-
-namespace {
-
 // Paths hold a name's bytes on POSIX and UTF-8 text on Windows.
 std::filesystem::path pathOf(const std::string& text) {
 #ifdef _WIN32

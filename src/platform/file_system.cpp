@@ -24,11 +24,12 @@ void FileSystem::lastWriteTimes(const std::string& prefix, std::span<const std::
   }
 }
 
-bool fitsPathLimit(std::string_view folder, std::string_view name, EntryKind kind) {
-  const bool hasSeparator = !folder.empty() && folder.back() == kSeparator;
-  const std::size_t length = pathLength(folder) + (hasSeparator ? 0 : 1) + pathLength(name) +
-                             (kind == EntryKind::kFolder ? 1 : 0);
-  return length < kPathLimit;
+PathLimit::PathLimit(std::string_view folder)
+    : folderLength_(pathLength(folder) + (!folder.empty() && folder.back() == kSeparator ? 0 : 1)) {
+}
+
+bool PathLimit::fits(std::string_view name, EntryKind kind) const {
+  return folderLength_ + pathLength(name) + (kind == EntryKind::kFolder ? 1 : 0) < kPathLimit;
 }
 
 }  // namespace plovane::platform

@@ -84,7 +84,7 @@ class FileSystem {
   // isExistingFile), hidden ones included, in the order of the directory listing, following
   // links; an entry that is neither, such as a dangling link, is passed over. "." and ".."
   // are not listed, nor is an entry whose path is too long to be opened by name (see
-  // fitsPathLimit). A folder whose names can be listed but whose entries cannot be examined
+  // PathLimit). A folder whose names can be listed but whose entries cannot be examined
   // (no search permission) has no entry that qualifies. Throws when the folder cannot be
   // listed; entries visited before the failure stay visited.
   virtual void forEachEntry(const std::string& folder, const EntryVisitor& visit) const = 0;
@@ -129,10 +129,17 @@ const FileSystem& nativeFileSystem();
 // The length of a path as the path limit counts it: bytes on POSIX, UTF-16 units on Windows.
 std::size_t pathLength(std::string_view path);
 
-// True when the entry of the folder can be opened by its full path: the folder, a separator
+// Which entries of one folder can be opened by their full path: the folder, a separator
 // where the folder has none, the name, and for a folder the final separator, stay under the
 // path limit. An entry past it is left out of a listing, file or folder alike, as a folder
-// path past it is not descended into.
-bool fitsPathLimit(std::string_view folder, std::string_view name, EntryKind kind);
+// path past it is not descended into. The folder is measured once, not once per entry.
+class PathLimit {
+ public:
+  explicit PathLimit(std::string_view folder);
+  bool fits(std::string_view name, EntryKind kind) const;
+
+ private:
+  std::size_t folderLength_;  // with one separator after it
+};
 
 }  // namespace plovane::platform

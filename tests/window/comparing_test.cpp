@@ -351,7 +351,9 @@ class ComparingTest : public QObject {
 
     QString shown;
     fs.duringFirstListing = [&] {
-      QTest::qWait(300);  // the run's timer fires as during a yield
+      // The run's timer fires as during a yield; a busy machine may take longer than its
+      // interval.
+      QTest::qWaitFor([&] { return line->isVisible(); }, 5'000);
       shown = line->isVisible() ? line->text() : QString();
     };
     click(form.PushButton5);

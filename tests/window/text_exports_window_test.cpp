@@ -26,7 +26,7 @@ QByteArray fileBytes(const QString& path) {
 
 // Runs check on the modal dialog as soon as it is open, while exec() waits, and again at
 // each tick until that dialog has closed: a dialog may not take its answer at the first try
-// (the file dialog reads its folder in the background). After five seconds the dialog is
+// (the file dialog reads its folder in the background). After thirty seconds the dialog is
 // closed, so that a test fails rather than hangs.
 void whenModalOpens(const std::function<void(QWidget*)>& check) {
   struct Watch {
@@ -48,7 +48,7 @@ void whenModalOpens(const std::function<void(QWidget*)>& check) {
       poll->deleteLater();
       return;
     }
-    if (++watch->ticks > 500) {
+    if (++watch->ticks > 3'000) {
       watch->target->close();
       return;
     }

@@ -78,7 +78,6 @@ class DesktopSpreadsheet final : public SpreadsheetApplication {
   void setCellValue(std::size_t row, std::size_t column, std::string_view text) override {
     workbook().setCellValue(row, column, text);
   }
-  std::size_t rowLimit() const override { return XlsxWorkbook::kRowLimit; }
   void addSheetAfterActive() override { workbook().addSheetAfterActive(); }
   void autoFitColumns() override { workbook().autoFitColumns(); }
   void makeVisible() override { workbook().makeVisible(); }

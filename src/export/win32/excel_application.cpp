@@ -1,9 +1,10 @@
 #include "export/win32/excel_application.h"
 
 // windows.h first: the COM headers rely on it.
+#include "platform/win32/windows_api.h"
+
 #include <objbase.h>
 #include <oleauto.h>
-#include <windows.h>
 
 #include <initializer_list>
 #include <string_view>

@@ -133,9 +133,10 @@ class PosixFileSystem final : public FileSystem {
   void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     Directory directory(folder);
     if (!directory.isSearchable()) return;
+    const PathLimit limit(folder);
     while (const dirent* entry = directory.next()) {
       const std::optional<EntryKind> kind = kindOf(directory, *entry);
-      if (kind && fitsPathLimit(folder, entry->d_name, *kind)) visit(entry->d_name, *kind);
+      if (kind && limit.fits(entry->d_name, *kind)) visit(entry->d_name, *kind);
     }
   }
 

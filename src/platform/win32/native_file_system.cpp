@@ -143,12 +143,13 @@ class Win32FileSystem final : public FileSystem {
   void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     const std::wstring wideFolder = withFinalSeparator(toWide(folder));
     Search search(wideFolder);
+    const PathLimit limit(folder);
     while (const WIN32_FIND_DATAW* entry = search.next()) {
       const std::string name = toUtf8(entry->cFileName);
       const EntryKind kind = (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                                  ? EntryKind::kFolder
                                  : EntryKind::kFile;
-      if (!fitsPathLimit(folder, name, kind)) continue;
+      if (!limit.fits(name, kind)) continue;
       // A link to a file is a file only when its target can be opened.
       if (kind == EntryKind::kFile && (entry->dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
           !canOpen(wideFolder + entry->cFileName)) {
