@@ -15,31 +15,6 @@ namespace plovane {
 
 namespace {
 
-// Which entries of a and of b take part in at least one same-name pair, and for each entry
-// of a the first entry of b bearing its name.
-struct Pairing {
-  std::vector<std::uint32_t> firstMatchOfA;
-  std::vector<bool> pairedA;
-  std::vector<bool> pairedB;
-};
-
-Pairing pairUp(const FileList& a, const FileList& b, const NameIndex& indexOfB, Host& host) {
-  Pairing pairing{std::vector<std::uint32_t>(a.size(), NameIndex::kEnd),
-                  std::vector<bool>(a.size(), false), std::vector<bool>(b.size(), false)};
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    host.yield();
-    const std::uint32_t first = indexOfB.first(a.fileName(i));
-    pairing.firstMatchOfA[i] = first;
-    if (first == NameIndex::kEnd) continue;
-    pairing.pairedA[i] = true;
-    if (pairing.pairedB[first]) continue;
-    for (std::uint32_t j = first; j != NameIndex::kEnd; j = indexOfB.next(j)) {
-      pairing.pairedB[j] = true;
-    }
-  }
-  return pairing;
-}
-
 // The local last-write times of the wanted entries of a list (no time for the others). The
 // entries of one folder stand together in the list, so their times are asked for in one
 // batch per folder, in list order.
@@ -98,33 +73,67 @@ std::string_view FileNameOfPath(std::string_view path) {
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-FileList FilesNotInOtherList(const FileList& a, const FileList& b, Host& host) {
-  const NameIndex indexOfB(b, host);
-  FileList result;
+NamePairing::NamePairing(const FileList& a, const FileList& b, Host& host)
+    : a_(a),
+      b_(b),
+      indexOfB_(b, host),
+      firstMatchOfA_(a.size(), NameIndex::kEnd),
+      pairedA_(a.size(), false),
+      pairedB_(b.size(), false) {
   for (std::size_t i = 0; i < a.size(); ++i) {
     host.yield();
-    if (indexOfB.first(a.fileName(i)) == NameIndex::kEnd) result.appendEntryOf(a, i);
+    const std::uint32_t first = indexOfB_.first(a.fileName(i));
+    firstMatchOfA_[i] = first;
+    if (first == NameIndex::kEnd) continue;
+    pairedA_[i] = true;
+    if (pairedB_[first]) continue;
+    for (std::uint32_t j = first; j != NameIndex::kEnd; j = indexOfB_.next(j)) pairedB_[j] = true;
+  }
+}
+
+FileList NamePairing::onlyInA(Host& host) const {
+  return unpaired(a_, pairedA_, host);
+}
+
+FileList NamePairing::onlyInB(Host& host) const {
+  return unpaired(b_, pairedB_, host);
+}
+
+FileList NamePairing::unpaired(const FileList& list, const std::vector<bool>& paired, Host& host) {
+  FileList result;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    host.yield();
+    if (!paired[i]) result.appendEntryOf(list, i);
   }
   return result;
 }
 
+FileList FilesNotInOtherList(const FileList& a, const FileList& b, Host& host) {
+  return NamePairing(a, b, host).onlyInA(host);
+}
+
 void ListNewerOlderPairs(const FileList& a, const FileList& b, ResultList& listView3, Host& host,
                          const platform::FileSystem& fs) {
-  const NameIndex indexOfB(b, host);
-  const Pairing pairing = pairUp(a, b, indexOfB, host);
+  ListNewerOlderPairs(NamePairing(a, b, host), listView3, host, fs);
+}
 
+void ListNewerOlderPairs(const NamePairing& pairing, ResultList& listView3, Host& host,
+                         const platform::FileSystem& fs) {
+  const FileList& a = pairing.a();
+  const FileList& b = pairing.b();
   // Each file's time is read once, however many pairs it is part of. One offset serves the
   // whole call: every file is shifted alike, so the order is that of universal time.
   const std::int64_t utcOffsetSeconds = fs.utcOffsetSeconds();
-  const std::vector<DateTime> timesOfA = readTimes(a, pairing.pairedA, fs, utcOffsetSeconds, host);
-  const std::vector<DateTime> timesOfB = readTimes(b, pairing.pairedB, fs, utcOffsetSeconds, host);
+  const std::vector<DateTime> timesOfA = readTimes(a, pairing.pairedA(), fs, utcOffsetSeconds, host);
+  const std::vector<DateTime> timesOfB = readTimes(b, pairing.pairedB(), fs, utcOffsetSeconds, host);
 
   RowPaths pathsOfA(a);
   RowPaths pathsOfB(b);
   const SharedText overwrites(kOverwritesText);
   for (std::size_t i = 0; i < a.size(); ++i) {
     host.yield();
-    for (std::uint32_t j = pairing.firstMatchOfA[i]; j != NameIndex::kEnd; j = indexOfB.next(j)) {
+    for (std::uint32_t j = pairing.firstMatchOfA(i); j != NameIndex::kEnd;
+         j = pairing.nextMatch(j)) {
       host.yield();
       if (timesOfA[i] > timesOfB[j]) {
         listView3.appendRow(pathsOfA[i], overwrites, pathsOfB[j]);

@@ -1,6 +1,7 @@
 #include "compare/comparison_run.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/error_report.h"
@@ -31,12 +32,14 @@ std::string withoutLastCharacter(const std::string& text) {
 }
 
 // Steps 114 to 134 (side 1) or 138 to 158 (side 2): the folder's tree, then the files of
-// every folder of it, leaving out names that begin with "~".
+// every folder of it, leaving out names that begin with "~". Walking the tree has listed its
+// folders, and scanned counts the files seen there: room for them is made at once.
 void gatherFiles(Trap& trap, int side, const std::string& folderText, FileList& files, Host& host,
-                 const platform::FileSystem& fs) {
+                 const platform::FileSystem& fs, const ScanProgress& scanned) {
   FolderTree tree;
   trap.step(114 + side, [&] { tree.assign(1, folderText); });
   trap.step(116 + side, [&] { GetSubDirectories2016(tree, true, host, fs); });
+  files.reserve(files.size() + scanned.files);
   for (const std::string& entry : tree) {
     // Listing a folder can take a while; the host makes a yield cheap when none is due.
     host.yield();
@@ -92,24 +95,30 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
     trap.assign(112, folder1Text, [&] { return listView1.cell(0, 0).str(); });
     reader->readAhead(folder1Text, 0);
     readAheadFolder2(*reader, listView2);
-    gatherFiles(trap, kSide1, folder1Text, files1, host, fs);
+    gatherFiles(trap, kSide1, folder1Text, files1, host, fs, scanned_);
 
     // Read only now: the user may have changed folder 2 while tree 1 was gathered.
     beginPhase(Phase::kReadingFolder2);
     std::string folder2Text;
     trap.assign(136, folder2Text, [&] { return listView2.cell(0, 0).str(); });
     reader->readAhead(folder2Text, 1);
-    gatherFiles(trap, kSide2, folder2Text, files2, host, fs);
+    gatherFiles(trap, kSide2, folder2Text, files2, host, fs, scanned_);
 
     beginPhase(Phase::kMatching);
     scanned_.files = files1.size() + files2.size();
+    // The three steps share one pairing of the names, made by the first that runs.
+    std::optional<NamePairing> pairing;
+    const auto pairingOfLists = [&]() -> const NamePairing& {
+      if (!pairing) pairing.emplace(files1, files2, host);
+      return *pairing;
+    };
     FileList only1;
     FileList only2;
-    trap.assign(160, only1, [&] { return FilesNotInOtherList(files1, files2, host); });
-    trap.assign(162, only2, [&] { return FilesNotInOtherList(files2, files1, host); });
+    trap.assign(160, only1, [&] { return pairingOfLists().onlyInA(host); });
+    trap.assign(162, only2, [&] { return pairingOfLists().onlyInB(host); });
     appendOnlyHereRows(trap, only1, folder2Text, listView3, 164);
     appendOnlyHereRows(trap, only2, folder1Text, listView3, 174);
-    trap.step(184, [&] { ListNewerOlderPairs(files1, files2, listView3, host, fs); });
+    trap.step(184, [&] { ListNewerOlderPairs(pairingOfLists(), listView3, host, fs); });
 
     std::size_t rowCount = 0;
     trap.assign(186, rowCount, [&] { return listView3.rowCount(); });

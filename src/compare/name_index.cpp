@@ -21,18 +21,16 @@ NameIndex::NameIndex(const FileList& list, Host& host) : list_(list), next_(list
   // At most half full, so probe runs stay short.
   slots_.resize(std::bit_ceil(std::max<std::size_t>(16, list.size() * 2)));
   mask_ = slots_.size() - 1;
-  for (std::size_t i = 0; i < list.size(); ++i) {
+  // From the last entry to the first, each entry going to the head of its group, so that
+  // every group ends up in list order.
+  for (std::size_t i = list.size(); i-- > 0;) {
     if (i % kYieldInterval == 0) host.yield();
     const std::string_view name = list.fileName(i);
     const std::uint32_t hash = hashOf(name);
     Slot& slot = slots_[findSlot(name, hash)];
     const auto index = static_cast<std::uint32_t>(i);
-    if (slot.first == kEnd) {
-      slot = {hash, index, index};
-    } else {
-      next_[slot.last] = index;
-      slot.last = index;
-    }
+    next_[index] = slot.first;
+    slot = {hash, index};
   }
 }
 

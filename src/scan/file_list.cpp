@@ -16,6 +16,14 @@ void FileList::append(const SharedText& prefix, std::string_view name) {
   entries_.push_back(Entry{prefix, offset, static_cast<std::uint32_t>(name.size())});
 }
 
+void FileList::reserve(std::size_t entries) noexcept {
+  try {
+    entries_.reserve(entries);
+  } catch (const std::exception&) {
+    // The list grows as entries come.
+  }
+}
+
 void FileList::appendPath(std::string_view path) {
   const std::size_t separator = path.rfind(platform::kSeparator);
   if (separator == std::string_view::npos) {

@@ -20,6 +20,10 @@ class FileList {
   // Appends a full path, split at its last separator.
   void appendPath(std::string_view path);
 
+  // Makes room for that many entries in all, so that a list filled folder by folder is not
+  // copied as it grows. Only a hint: when the memory cannot be had, the list grows as needed.
+  void reserve(std::size_t entries) noexcept;
+
   std::size_t size() const noexcept { return entries_.size(); }
   bool empty() const noexcept { return entries_.empty(); }
 

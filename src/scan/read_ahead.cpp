@@ -21,7 +21,7 @@ ReadAheadCache::~ReadAheadCache() {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
   }
-  changed_.notify_all();
+  workReady_.notify_all();
   for (std::thread& worker : workers_) worker.join();
 }
 
@@ -38,20 +38,24 @@ void ReadAheadCache::readAhead(const std::string& folder, int side) {
     root.order = nextOrder_++;
     queue_.insert(placeOf(found->first, root));
   }
-  changed_.notify_all();
+  workReady_.notify_one();
 }
 
 void ReadAheadCache::work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [&] { return stopping_ || (!queue_.empty() && untaken_ < kFoldersAhead); });
+    workReady_.wait(lock, [&] { return stopping_ || hasWorkWithinBound(); });
     if (stopping_) return;
-    const std::string& key = *queue_.begin()->key;
-    queue_.erase(queue_.begin());
-    Folder& folder = folders_.at(key);
-    folder.state = State::kReading;
-    read(key, folder, lock);
+    readFirstQueued(lock);
   }
+}
+
+void ReadAheadCache::readFirstQueued(std::unique_lock<std::mutex>& lock) const {
+  const std::string& key = *queue_.begin()->key;
+  queue_.erase(queue_.begin());
+  Folder& folder = folders_.at(key);
+  folder.state = State::kReading;
+  read(key, folder, lock);
 }
 
 ReadAheadCache::Place ReadAheadCache::placeOf(const std::string& key, const Folder& folder) const {
@@ -150,7 +154,8 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
       queue_.insert(placeOf(entry->first, child));
     }
   }
-  changed_.notify_all();
+  if (&folder == awaited_) folderRead_.notify_one();
+  if (!found.empty()) workReady_.notify_all();
 }
 
 void ReadAheadCache::forEachSubFolder(const std::string& folder,
@@ -171,14 +176,22 @@ void ReadAheadCache::forEachSubFolder(const std::string& folder,
     entry.state = State::kReading;
     read(found->first, entry, lock);
   }
-  changed_.wait(lock, [&] { return entry.state == State::kRead; });
+  while (entry.state != State::kRead) {
+    if (hasWorkWithinBound()) {
+      readFirstQueued(lock);
+    } else {
+      awaited_ = &entry;
+      folderRead_.wait(lock, [&] { return entry.state == State::kRead; });
+      awaited_ = nullptr;
+    }
+  }
   entry.state = State::kTaken;
-  --untaken_;
+  const bool wasAtBound = untaken_-- == kFoldersAhead;
   const std::vector<std::string> subFolders = std::move(entry.subFolders);
   Kept kept{std::move(entry.files), std::move(entry.times)};
   const std::exception_ptr failure = entry.listingFailure;
   lock.unlock();
-  changed_.notify_all();
+  if (wasAtBound) workReady_.notify_all();
 
   for (const std::string& name : subFolders) visit(name);
   // As a listing that fails part-way: what came before the failure is visited, and the

@@ -25,9 +25,11 @@ unsigned defaultReaderThreads();
 // listing, the last-write times of its files, and the identity of its sub-folders, which
 // tells the workers where the walk will go next. The walk itself runs as before on the
 // calling thread and meets the same listings in the same order, the same failures at the
-// same calls; only the reading moves to the workers. A folder the workers have not read yet
-// when the walk needs it is read on the calling thread instead of waited for; one the walk
-// never reaches is left alone by the walk and answered as a plain listing cache would.
+// same calls; only the reading moves to the workers. A folder the workers have not begun
+// when the walk needs it is read on the calling thread instead of waited for, and while a
+// worker reads the folder the walk needs, the calling thread reads the next one in the queue
+// rather than sleep. A folder the walk never reaches is left alone by the walk and answered
+// as a plain listing cache would.
 //
 // At most kFoldersAhead folders that the walk has not taken yet are held at once. The names
 // and times of a folder's files stay, once taken, until the comparison asks for its times.
@@ -85,13 +87,20 @@ class ReadAheadCache final : public ListingCache {
   };
 
   void work();
+  bool hasWorkWithinBound() const { return !queue_.empty() && untaken_ < kFoldersAhead; }
+  // Takes the first queued folder and reads it; unlocks meanwhile.
+  void readFirstQueued(std::unique_lock<std::mutex>& lock) const;
   // Reads the folder, whose state the caller has set to reading; unlocks meanwhile.
   void read(const std::string& key, Folder& folder, std::unique_lock<std::mutex>& lock) const;
   std::vector<platform::FileId> chainOf(const Folder& folder) const;
   Place placeOf(const std::string& key, const Folder& folder) const;
 
   mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
+  // Workers wait here for a folder to read; the walk waits on folderRead_ for awaited_, so
+  // that it is woken only when the folder it needs is there.
+  mutable std::condition_variable workReady_;
+  mutable std::condition_variable folderRead_;
+  mutable const Folder* awaited_ = nullptr;
   mutable std::unordered_map<std::string, Folder> folders_;
   mutable std::set<Place> queue_;
   mutable std::size_t untaken_ = 0;
