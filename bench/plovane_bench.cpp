@@ -32,6 +32,7 @@
 #include "bench_support.h"
 #include "common/result_list.h"
 #include "console_host.h"
+#include "platform/process.h"
 #include "scan/read_ahead.h"
 #include "synthetic_trees.h"
 
@@ -728,6 +729,8 @@ int benchMain(int argc, char** argv) {
 }  // namespace plovane::bench
 
 int main(int argc, char** argv) {
+  // Measured as the programs run it, with their allocator settings.
+  plovane::platform::restartWithListAllocator(argv);
   plovane::bench::setProgramName("plovane-bench");
   return plovane::bench::benchMain(argc, argv);
 }

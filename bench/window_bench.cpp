@@ -40,6 +40,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/process.h"
 #include "bench_support.h"
 #include "common/failure.h"
 #include "common/result_list.h"
@@ -816,6 +817,7 @@ int benchMain(ProfilingApplication& application, const Options& options) {
 }  // namespace plovane::bench
 
 int main(int argc, char** argv) {
+  plovane::platform::restartWithListAllocator(argv);
   plovane::bench::setProgramName("plovane-window-bench");
   const auto options = plovane::bench::parseOptions(argc, argv);
   if (!options) {

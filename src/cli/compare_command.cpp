@@ -157,7 +157,15 @@ std::optional<std::string> folderProblem(const std::string& argument, const std:
 }
 
 std::string tabSeparated(const ResultList& list) {
+  // Sized first: a text of millions of rows is then written once, never copied as it grows.
+  std::size_t size = 0;
+  for (std::size_t row = 0; row < list.rowCount(); ++row) {
+    for (std::size_t column = 0; column < ResultList::kMaxCells; ++column) {
+      size += list.cell(row, column).size() + 1;
+    }
+  }
   std::string text;
+  text.reserve(size);
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     for (std::size_t column = 0; column < ResultList::kMaxCells; ++column) {
       if (column > 0) text += '\t';

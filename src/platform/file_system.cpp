@@ -24,6 +24,34 @@ void FileSystem::lastWriteTimes(const std::string& prefix, std::span<const std::
   }
 }
 
+FolderReading FileSystem::readFolder(const std::string& folder) const {
+  FolderReading reading;
+  try {
+    forEachEntry(folder, [&](std::string_view name, EntryKind kind) {
+      if (kind == EntryKind::kFolder) {
+        reading.subFolders.push_back({std::string(name), std::nullopt, nullptr});
+      } else {
+        reading.files.emplace_back(name);
+      }
+    });
+  } catch (...) {
+    reading.listingFailure = std::current_exception();
+  }
+  if (!reading.listingFailure) {
+    const std::vector<std::string_view> names(reading.files.begin(), reading.files.end());
+    reading.times.resize(names.size());
+    lastWriteTimes(folder, names, reading.times);
+  }
+  for (FolderReading::SubFolder& sub : reading.subFolders) {
+    try {
+      sub.info = folderInfo(folder + sub.name + kSeparator);
+    } catch (...) {
+      sub.infoFailure = std::current_exception();
+    }
+  }
+  return reading;
+}
+
 PathLimit::PathLimit(std::string_view folder)
     : folderLength_(pathLength(folder) + (!folder.empty() && folder.back() == kSeparator ? 0 : 1)) {
 }

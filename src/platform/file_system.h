@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The file-system layer: one interface, one implementation per operating system
 // (posix/ and win32/). No header here includes a system header. Paths are UTF-8 text; on
@@ -67,6 +69,21 @@ constexpr UnixSeconds unixSecondsOfFileTime(std::int64_t ticks) noexcept {
 
 enum class EntryKind { kFile, kFolder };
 
+// One folder read in one pass (see FileSystem::readFolder).
+struct FolderReading {
+  struct SubFolder {
+    std::string name;
+    std::optional<FolderInfo> info;  // as folderInfo answers for the sub-folder's path
+    std::exception_ptr infoFailure;  // or what it throws
+  };
+  std::vector<SubFolder> subFolders;
+  std::vector<std::string> files;
+  // The last-write time of each file; only read when the whole listing could be read.
+  std::vector<std::optional<UnixSeconds>> times;
+  // What forEachEntry throws; the entries before the failure are kept.
+  std::exception_ptr listingFailure;
+};
+
 using NameVisitor = std::function<void(std::string_view name)>;
 using EntryVisitor = std::function<void(std::string_view name, EntryKind kind)>;
 
@@ -111,6 +128,13 @@ class FileSystem {
   // look each name up relative to the open folder instead of walking the whole path.
   virtual void lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
                               std::span<std::optional<UnixSeconds>> times) const;
+
+  // The entries of forEachEntry in its order, each file with its last-write time (as
+  // lastWriteTimes reads it) and each sub-folder examined (as folderInfo examines its path):
+  // what reading a tree ahead needs of each folder. The folder ends with the separator.
+  // Never throws. A platform can read it all through one open of the folder, looking each
+  // name up relative to it.
+  virtual FolderReading readFolder(const std::string& folder) const;
 
   // True when the date and time of last change of the path can be read. Never throws.
   virtual bool canReadChangeTime(const std::string& path) const = 0;

@@ -8,12 +8,19 @@
 namespace plovane {
 
 void FileList::append(const SharedText& prefix, std::string_view name) {
-  if (names_.size() + name.size() > std::numeric_limits<std::uint32_t>::max()) {
-    throw std::length_error("File list too long");
+  if (name.size() > kBlockSize) throw std::length_error("File name too long");
+  // A name never ends a block exactly, so that every offset stays inside its block.
+  if (blockUsed_ + name.size() >= kBlockSize) {
+    if (blocks_.size() >= (std::size_t{1} << (32 - kBlockBits))) {
+      throw std::length_error("File list too long");
+    }
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+    blockUsed_ = 0;
   }
-  const auto offset = static_cast<std::uint32_t>(names_.size());
-  names_.append(name);
-  entries_.push_back(Entry{prefix, offset, static_cast<std::uint32_t>(name.size())});
+  const auto nameAt = static_cast<std::uint32_t>(((blocks_.size() - 1) << kBlockBits) | blockUsed_);
+  entries_.push_back(Entry{prefix, nameAt, static_cast<std::uint32_t>(name.size())});
+  name.copy(blocks_.back().get() + blockUsed_, name.size());
+  blockUsed_ += name.size();
 }
 
 void FileList::reserve(std::size_t entries) noexcept {
@@ -48,7 +55,8 @@ SharedText FileList::sharedPath(std::size_t index) const {
 
 std::string_view FileList::fileName(std::size_t index) const {
   const Entry& entry = entries_[index];
-  return std::string_view(names_).substr(entry.nameOffset, entry.nameLength);
+  const char* block = blocks_[entry.nameAt >> kBlockBits].get();
+  return {block + (entry.nameAt & (kBlockSize - 1)), entry.nameLength};
 }
 
 std::vector<std::string> FileList::paths() const {

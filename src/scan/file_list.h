@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,8 @@ namespace plovane {
 
 // An ordered list of full file paths. A path is a prefix (a folder and the separator) and a
 // file name. The prefix is shared by all the files of a folder and the names are packed
-// into one buffer, so a list of millions of files stays small.
+// into blocks of 1 MiB, so a list of millions of files stays small, and a growing list never
+// copies the names it already holds.
 class FileList {
  public:
   // Appends prefix + name; the prefix is empty or ends with the separator.
@@ -41,14 +43,18 @@ class FileList {
   const SharedText& prefix(std::size_t index) const { return entries_[index].prefix; }
 
  private:
+  static constexpr unsigned kBlockBits = 20;
+  static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
+
   struct Entry {
     SharedText prefix;
-    std::uint32_t nameOffset;
+    std::uint32_t nameAt;  // the block's number, then the offset in it
     std::uint32_t nameLength;
   };
 
   std::vector<Entry> entries_;
-  std::string names_;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t blockUsed_ = kBlockSize;  // of the last block; full when there is none
 };
 
 }  // namespace plovane

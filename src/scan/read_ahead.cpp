@@ -88,22 +88,10 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
       read.infoFailure = std::current_exception();
     }
   }
-  try {
-    inner_.forEachEntry(key, [&](std::string_view name, platform::EntryKind kind) {
-      if (kind == platform::EntryKind::kFolder) {
-        read.subFolders.emplace_back(name);
-      } else {
-        read.files.emplace_back(name);
-      }
-    });
-  } catch (...) {
-    read.listingFailure = std::current_exception();
-  }
-  if (!read.listingFailure) {
-    const std::vector<std::string_view> names(read.files.begin(), read.files.end());
-    read.times.resize(names.size());
-    inner_.lastWriteTimes(key, names, read.times);
-  }
+  platform::FolderReading reading = inner_.readFolder(key);
+  read.files = std::move(reading.files);
+  read.times = std::move(reading.times);
+  read.listingFailure = reading.listingFailure;
 
   // The sub-folders the walk will descend into, as its own tests decide.
   struct Found {
@@ -113,17 +101,17 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
     bool walked = false;
   };
   std::vector<Found> found;
-  for (const std::string& name : read.subFolders) {
-    if (!IsAcceptedSubFolderName(name)) continue;
-    Found& sub = found.emplace_back();
-    sub.key = key + name + platform::kSeparator;
-    try {
-      sub.info = inner_.folderInfo(sub.key);
-      sub.walked = !IsHiddenSystemFolder(sub.info->attributes) &&
-                   std::find(chain.begin(), chain.end(), sub.info->id) == chain.end();
-    } catch (...) {
-      sub.infoFailure = std::current_exception();
+  read.subFolders.reserve(reading.subFolders.size());
+  for (platform::FolderReading::SubFolder& sub : reading.subFolders) {
+    if (IsAcceptedSubFolderName(sub.name)) {
+      Found& child = found.emplace_back();
+      child.key = key + sub.name + platform::kSeparator;
+      child.info = std::move(sub.info);
+      child.infoFailure = std::move(sub.infoFailure);
+      child.walked = child.info && !IsHiddenSystemFolder(child.info->attributes) &&
+                     std::find(chain.begin(), chain.end(), child.info->id) == chain.end();
     }
+    read.subFolders.push_back(std::move(sub.name));
   }
 
   lock.lock();

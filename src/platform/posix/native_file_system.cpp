@@ -36,53 +36,67 @@ bool startsHidden(std::string_view name) {
   return !name.empty() && name.front() == '.' && !isDotName(name);
 }
 
+// An open folder whose entries are read in large batches straight from the kernel, with no
+// status call for the stream itself.
 class Directory {
  public:
-  explicit Directory(const std::string& path) : handle_(opendir(path.c_str())) {
-    if (!handle_) throw failureFromErrno(errno);
+  struct Entry {
+    const char* name;
+    unsigned char type;  // DT_DIR, DT_LNK, DT_UNKNOWN, ...
+  };
+
+  explicit Directory(const std::string& path)
+      : descriptor_(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    if (descriptor_ < 0) throw failureFromErrno(errno);
   }
-  ~Directory() { closedir(handle_); }
+  ~Directory() { close(descriptor_); }
   Directory(const Directory&) = delete;
   Directory& operator=(const Directory&) = delete;
 
-  int descriptor() const { return dirfd(handle_); }
+  int descriptor() const { return descriptor_; }
 
   // Whether the entries can be examined. Read permission without search permission lists
   // the names, yet no status behind them can be read; one look at the folder itself through
   // its own descriptor tells, instead of a failing status call per entry.
   bool isSearchable() const {
     struct stat status {};
-    return fstatat(descriptor(), ".", &status, 0) == 0;
+    return fstatat(descriptor_, ".", &status, 0) == 0;
   }
 
-  // The next entry other than "." and "..", or null at the end; throws on a read error.
-  const dirent* next() {
+  // The next entry other than "." and "..", or nothing at the end; throws on a read error.
+  std::optional<Entry> next() {
     for (;;) {
-      errno = 0;
-      const dirent* entry = readdir(handle_);
-      if (!entry) {
-        if (errno != 0) throw failureFromErrno(errno);
-        return nullptr;
+      if (offset_ == filled_) {
+        const ssize_t filled = getdents64(descriptor_, buffer_, sizeof buffer_);
+        if (filled < 0) throw failureFromErrno(errno);
+        if (filled == 0) return std::nullopt;
+        filled_ = static_cast<std::size_t>(filled);
+        offset_ = 0;
       }
-      if (!isDotName(entry->d_name)) return entry;
+      const auto* entry = reinterpret_cast<const dirent64*>(buffer_ + offset_);
+      offset_ += entry->d_reclen;
+      if (!isDotName(entry->d_name)) return Entry{entry->d_name, entry->d_type};
     }
   }
 
  private:
-  DIR* handle_;
+  int descriptor_;
+  alignas(dirent64) char buffer_[32768];
+  std::size_t filled_ = 0;
+  std::size_t offset_ = 0;
 };
 
 // What an entry is, following links: the entry type where the listing tells it, a status
 // call for links and for file systems that leave the type unknown. Nothing for an entry
 // whose status cannot be read.
-std::optional<EntryKind> kindOf(const Directory& directory, const dirent& entry) {
-  switch (entry.d_type) {
+std::optional<EntryKind> kindOf(const Directory& directory, const Directory::Entry& entry) {
+  switch (entry.type) {
     case DT_DIR:
       return EntryKind::kFolder;
     case DT_LNK:
     case DT_UNKNOWN: {
       struct stat status {};
-      if (fstatat(directory.descriptor(), entry.d_name, &status, 0) != 0) return std::nullopt;
+      if (fstatat(directory.descriptor(), entry.name, &status, 0) != 0) return std::nullopt;
       return S_ISDIR(status.st_mode) ? EntryKind::kFolder : EntryKind::kFile;
     }
     default:
@@ -109,6 +123,125 @@ class Descriptor {
   int descriptor_;
 };
 
+// The information of a folder from its status (links followed).
+FolderInfo folderInfoOf(const struct stat& status, bool link, std::string_view name, bool isRoot) {
+  FolderInfo info;
+  info.attributes = attribute::kFolder;
+  if (startsHidden(name)) info.attributes |= attribute::kHidden;
+  if (link) info.attributes |= attribute::kLink;
+  info.isRoot = isRoot;
+  info.id = {static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+  return info;
+}
+
+// Reads one folder for FileSystem::readFolder through one open of it: every status call
+// names the entry relative to the open folder, and the status that tells what a link is
+// also gives the file's time. The search permission is looked at only when a status call
+// is refused, not once per folder.
+class FolderReader {
+ public:
+  explicit FolderReader(const std::string& folder) : directory_(folder), limit_(folder) {}
+
+  // False when the folder turns out not to be searchable: then no entry of it qualifies.
+  bool readAll(FolderReading& reading) {
+    while (const std::optional<Directory::Entry> entry = directory_.next()) {
+      if (!read(*entry, reading)) return false;
+    }
+    return true;
+  }
+
+ private:
+  bool read(const Directory::Entry& entry, FolderReading& reading) {
+    switch (entry.type) {
+      case DT_DIR:
+        if (limit_.fits(entry.name, EntryKind::kFolder)) return readFolderEntry(entry, reading);
+        return true;
+      case DT_LNK:
+      case DT_UNKNOWN:
+        return readLinkOrUnknown(entry, reading);
+      default:
+        return readFile(entry.name, reading);
+    }
+  }
+
+  bool readFile(const char* name, FolderReading& reading) {
+    if (!limit_.fits(name, EntryKind::kFile)) return true;
+    struct stat status {};
+    std::optional<UnixSeconds> time;
+    if (statusOf(name, 0, status)) {
+      time = lastWriteTimeOf(status);
+    } else if (isRefusedHere()) {
+      return false;
+    }
+    addFile(name, time, reading);
+    return true;
+  }
+
+  bool readFolderEntry(const Directory::Entry& entry, FolderReading& reading) {
+    FolderReading::SubFolder& sub = reading.subFolders.emplace_back();
+    sub.name = entry.name;
+    struct stat status {};
+    if (!statusOf(entry.name, AT_SYMLINK_NOFOLLOW, status)) {
+      if (isRefusedHere()) return false;
+      sub.infoFailure = std::make_exception_ptr(failureFromErrno(errno));
+      return true;
+    }
+    const bool link = S_ISLNK(status.st_mode);
+    if (link && !statusOf(entry.name, 0, status)) {
+      sub.infoFailure = std::make_exception_ptr(failureFromErrno(errno));
+    } else if (!S_ISDIR(status.st_mode)) {
+      sub.infoFailure = std::make_exception_ptr(failureFromErrno(ENOTDIR));
+    } else {
+      sub.info = folderInfoOf(status, link, entry.name, false);
+    }
+    return true;
+  }
+
+  // What the entry leads to decides its kind, as forEachEntry decides it; an entry whose
+  // status cannot be read is passed over.
+  bool readLinkOrUnknown(const Directory::Entry& entry, FolderReading& reading) {
+    struct stat status {};
+    if (!statusOf(entry.name, 0, status)) return !isRefusedHere();
+    if (!S_ISDIR(status.st_mode)) {
+      if (limit_.fits(entry.name, EntryKind::kFile)) {
+        addFile(entry.name, lastWriteTimeOf(status), reading);
+      }
+      return true;
+    }
+    if (!limit_.fits(entry.name, EntryKind::kFolder)) return true;
+    struct stat own {};
+    const bool link = entry.type == DT_LNK ||
+                      (statusOf(entry.name, AT_SYMLINK_NOFOLLOW, own) && S_ISLNK(own.st_mode));
+    FolderReading::SubFolder& sub = reading.subFolders.emplace_back();
+    sub.name = entry.name;
+    sub.info = folderInfoOf(status, link, entry.name, false);
+    return true;
+  }
+
+  bool statusOf(const char* name, int flags, struct stat& status) const {
+    return fstatat(directory_.descriptor(), name, &status, flags) == 0;
+  }
+
+  // After a refused status call: whether the folder itself refuses every look behind its
+  // names (no search permission), rather than just this entry's link target.
+  bool isRefusedHere() {
+    if (errno != EACCES) return false;
+    const int refusal = errno;
+    if (!searchable_) searchable_ = directory_.isSearchable();
+    errno = refusal;
+    return !*searchable_;
+  }
+
+  static void addFile(const char* name, std::optional<UnixSeconds> time, FolderReading& reading) {
+    reading.files.emplace_back(name);
+    reading.times.push_back(time);
+  }
+
+  Directory directory_;
+  const PathLimit limit_;
+  std::optional<bool> searchable_;
+};
+
 class PosixFileSystem final : public FileSystem {
  public:
   FolderInfo folderInfo(const std::string& path) const override {
@@ -119,25 +252,29 @@ class PosixFileSystem final : public FileSystem {
     const bool link = S_ISLNK(status.st_mode);
     if (link && stat(examined.c_str(), &status) != 0) throw failureFromErrno(errno);
     if (!S_ISDIR(status.st_mode)) throw failureFromErrno(ENOTDIR);
-
-    FolderInfo info;
-    info.attributes = attribute::kFolder;
-    if (startsHidden(lastComponent(path))) info.attributes |= attribute::kHidden;
-    if (link) info.attributes |= attribute::kLink;
-    info.isRoot = trimmed.empty() && !path.empty();
-    info.id = {static_cast<std::uint64_t>(status.st_dev),
-               static_cast<std::uint64_t>(status.st_ino)};
-    return info;
+    return folderInfoOf(status, link, lastComponent(path), trimmed.empty() && !path.empty());
   }
 
   void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     Directory directory(folder);
     if (!directory.isSearchable()) return;
     const PathLimit limit(folder);
-    while (const dirent* entry = directory.next()) {
+    while (const std::optional<Directory::Entry> entry = directory.next()) {
       const std::optional<EntryKind> kind = kindOf(directory, *entry);
-      if (kind && limit.fits(entry->d_name, *kind)) visit(entry->d_name, *kind);
+      if (kind && limit.fits(entry->name, *kind)) visit(entry->name, *kind);
     }
+  }
+
+  FolderReading readFolder(const std::string& folder) const override {
+    FolderReading reading;
+    try {
+      FolderReader reader(folder);
+      if (!reader.readAll(reading)) return {};
+    } catch (...) {
+      reading.listingFailure = std::current_exception();
+      reading.times.clear();
+    }
+    return reading;
   }
 
   bool isExistingFile(const std::string& path) const override {

@@ -71,6 +71,10 @@ bool isTerminal(int stream) {
   return _isatty(stream) != 0;
 }
 
+void restartWithListAllocator(char** /*argv*/) {
+  // The Windows heap takes no such settings.
+}
+
 int runInstead(const std::string& program, const std::vector<std::string>& arguments) {
   std::wstring commandLine;
   for (const std::string& argument : arguments) {
