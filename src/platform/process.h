@@ -25,8 +25,9 @@ bool isTerminal(int stream);
 // page faults. The allocator takes these settings only from the environment at start-up,
 // hence the restart; the restarted program gives programs it starts the environment as the
 // user gave it. Returns having done nothing where the user chose a huge-page setting of
-// their own, where the C library has no such settings, or when the restart fails. Call it
-// first thing in main.
+// their own (GLIBC_TUNABLES=glibc.malloc.hugetlb=0 keeps a program under a debugger or a
+// checker from restarting), where the C library has no such settings, or when the restart
+// fails. Call it first thing in main.
 void restartWithListAllocator(char** argv);
 
 // Runs the program with the arguments (the first names the program, as argv[0] does) in
