@@ -730,7 +730,7 @@ int benchMain(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   // Measured as the programs run it, with their allocator settings.
-  plovane::platform::restartWithListAllocator(argv);
+  plovane::platform::restartWithListAllocator(argc, argv);
   plovane::bench::setProgramName("plovane-bench");
   return plovane::bench::benchMain(argc, argv);
 }

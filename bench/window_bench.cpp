@@ -817,7 +817,7 @@ int benchMain(ProfilingApplication& application, const Options& options) {
 }  // namespace plovane::bench
 
 int main(int argc, char** argv) {
-  plovane::platform::restartWithListAllocator(argv);
+  plovane::platform::restartWithListAllocator(argc, argv);
   plovane::bench::setProgramName("plovane-window-bench");
   const auto options = plovane::bench::parseOptions(argc, argv);
   if (!options) {

@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   if (arguments.size() >= 2) {
     const std::string& first = arguments[1];
     if (first == "compare") {
-      plovane::platform::restartWithListAllocator(argv);
+      plovane::platform::restartWithListAllocator(argc, argv);
       return cli::runCompare({arguments.begin() + 2, arguments.end()},
                              {stdout, stderr, plovane::platform::isTerminal(2)});
     }

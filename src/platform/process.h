@@ -28,7 +28,7 @@ bool isTerminal(int stream);
 // their own (GLIBC_TUNABLES=glibc.malloc.hugetlb=0 keeps a program under a debugger or a
 // checker from restarting), where the C library has no such settings, or when the restart
 // fails. Call it first thing in main.
-void restartWithListAllocator(char** argv);
+void restartWithListAllocator(int argc, char** argv);
 
 // Runs the program with the arguments (the first names the program, as argv[0] does) in
 // place of this process where the system can (POSIX: it does not return), or else as a

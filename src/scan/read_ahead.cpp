@@ -75,7 +75,7 @@ std::vector<platform::FileId> ReadAheadCache::chainOf(const Folder& folder) cons
 
 void ReadAheadCache::read(const std::string& key, Folder& folder,
                           std::unique_lock<std::mutex>& lock) const {
-  const bool infoWanted = !folder.infoRead;
+  const bool infoWanted = !folder.infoRead();
   std::vector<platform::FileId> chain = chainOf(folder);
   lock.unlock();
 
@@ -118,7 +118,6 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
   if (infoWanted) {
     folder.info = std::move(read.info);
     folder.infoFailure = read.infoFailure;
-    folder.infoRead = true;
   }
   folder.subFolders = std::move(read.subFolders);
   folder.files = std::move(read.files);
@@ -136,7 +135,6 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
     child.parent = &key;
     child.info = std::move(sub.info);
     child.infoFailure = sub.infoFailure;
-    child.infoRead = true;
     if (sub.walked) {
       child.state = State::kQueued;
       queue_.insert(placeOf(entry->first, child));
@@ -203,7 +201,7 @@ platform::FolderInfo ReadAheadCache::folderInfo(const std::string& path) const {
   {
     const std::lock_guard lock(mutex_);
     const auto found = folders_.find(withFinalSeparator(path));
-    if (found != folders_.end() && found->second.infoRead) {
+    if (found != folders_.end() && found->second.infoRead()) {
       if (found->second.infoFailure) std::rethrow_exception(found->second.infoFailure);
       return *found->second.info;
     }

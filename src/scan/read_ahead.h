@@ -61,13 +61,14 @@ class ReadAheadCache final : public ListingCache {
     std::size_t depth = 0;
     std::uint64_t order = 0;
     const std::string* parent = nullptr;  // the key of the folder it was found in
-    bool infoRead = false;
     std::optional<platform::FolderInfo> info;
     std::exception_ptr infoFailure;
     std::vector<std::string> subFolders;
     NameList files;
     std::vector<std::optional<platform::UnixSeconds>> times;
     std::exception_ptr listingFailure;
+    // Whether the folder was examined, with or without success.
+    bool infoRead() const { return info || infoFailure; }
   };
 
   // Reads first what the walk needs first: side 1 before side 2, level by level.

@@ -22,6 +22,7 @@
 #include "form/spreadsheet_export.h"
 #include "form/start_arguments.h"
 #include "form/text_exports.h"
+#include "window/qt_services.h"
 
 namespace plovane {
 
@@ -55,10 +56,6 @@ QFont buttonFont() {
   font.setPointSizeF(11.25);
   font.setBold(true);
   return font;
-}
-
-std::string programFolderText(const QString& folder) {
-  return QFile::encodeName(folder).toStdString();
 }
 
 // The hot spot of the first image of a cursor file, which QPixmap does not keep.
@@ -208,7 +205,7 @@ void Form1::flushPendingRows() {
 
 void Form1::Form_Load() {
   plovane::Form_Load(*this, listView1(), listView2(), listView3(), host_, services_.fileSystem,
-                     programFolderText(services_.programFolder), services_.random,
+                     corePath(services_.programFolder), services_.random,
                      services_.urlLauncher);
 }
 
@@ -329,7 +326,7 @@ void Form1::PushButton8_Click() {
 }
 
 void Form1::PushButton9_Click() {
-  LoadSampleFolders(listView1(), listView2(), host_, programFolderText(services_.programFolder));
+  LoadSampleFolders(listView1(), listView2(), host_, corePath(services_.programFolder));
 }
 
 void Form1::PushButton10_Click() {

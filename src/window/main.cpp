@@ -46,7 +46,7 @@ void centreOnScreen(QWidget& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  plovane::platform::restartWithListAllocator(argv);
+  plovane::platform::restartWithListAllocator(argc, argv);
   QApplication application(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Kestrune"));
   QCoreApplication::setApplicationName(QStringLiteral("Plovane"));

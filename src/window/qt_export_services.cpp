@@ -1,10 +1,10 @@
 #include "window/qt_export_services.h"
 
 #include <QClipboard>
-#include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+
+#include "window/qt_services.h"
 
 namespace plovane {
 
@@ -18,16 +18,6 @@ QString fromUtf8(std::string_view text) {
 QClipboard* systemClipboard() {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return nullptr;
   return QGuiApplication::clipboard();
-}
-
-// A path as the core holds it: UTF-8 on Windows, where the platform layer widens it again;
-// elsewhere the file system's own bytes, so that the file is created under the name chosen.
-std::string corePath(const QString& path) {
-#ifdef Q_OS_WIN
-  return QDir::toNativeSeparators(path).toStdString();
-#else
-  return QFile::encodeName(path).toStdString();
-#endif
 }
 
 // A description without the patterns it may show in parentheses: Qt shows its own.

@@ -9,14 +9,21 @@
 
 namespace plovane {
 
+std::string corePath(const QString& path) {
+#ifdef Q_OS_WIN
+  return QDir::toNativeSeparators(path).toStdString();
+#else
+  return QFile::encodeName(path).toStdString();
+#endif
+}
+
 std::string QtFolderBrowser::browseForFolder(const std::string& prompt,
                                              const std::string& initialFolder) {
   const QString chosen = QFileDialog::getExistingDirectory(owner_, QString::fromStdString(prompt),
                                                            QString::fromStdString(initialFolder),
                                                            QFileDialog::ShowDirsOnly);
   if (chosen.isEmpty()) return std::string();
-  // The file system's own bytes, so that the path opens again as it was chosen.
-  return QFile::encodeName(QDir::toNativeSeparators(chosen)).toStdString();
+  return corePath(chosen);
 }
 
 TimeSeededRandom::TimeSeededRandom()

@@ -1,13 +1,20 @@
 #pragma once
 
 #include <random>
+#include <string>
 
 #include "form/folder_chooser.h"
 #include "form/form_setup.h"
 
+class QString;
 class QWidget;
 
 namespace plovane {
+
+// A path from the window system as the core holds it: UTF-8 with the native separators on
+// Windows, where the platform layer widens it again; elsewhere the file system's own bytes,
+// so that the path opens again under the name chosen.
+std::string corePath(const QString& path);
 
 // The folder browser of the window system, showing folders only.
 class QtFolderBrowser final : public FolderBrowser {

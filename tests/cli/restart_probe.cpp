@@ -6,10 +6,10 @@
 
 #include "platform/process.h"
 
-int main(int /*argc*/, char** argv) {
+int main(int argc, char** argv) {
   std::puts("started");
   std::fflush(stdout);
-  plovane::platform::restartWithListAllocator(argv);
+  plovane::platform::restartWithListAllocator(argc, argv);
   const char* tunables = std::getenv("GLIBC_TUNABLES");
   std::printf("tunables: %s\n", tunables ? tunables : "(none)");
   return 0;

@@ -58,6 +58,15 @@ void makeTrees(const TempTree& tree) {
   tree.makeFile("B/Other/c.txt", kSame);
 }
 
+// Loads and shows the window with the trees' folders chosen; true when it takes clicks.
+bool showWithTrees(Form1& form, const TempTree& tree) {
+  form.Form_Load();
+  if (!showAndWait(form)) return false;
+  form.listView1().appendRow(tree.path("A/"));
+  form.listView2().appendRow(tree.path("B/"));
+  return true;
+}
+
 QStringList expectedRows(const TempTree& tree) {
   return {
       qs(tree.path("A/b.txt")) + QStringLiteral("| is newer than|") + qs(tree.path("B/")),
@@ -185,10 +194,7 @@ class ComparingTest : public QObject {
     Sandbox sandbox;
     FormRig rig(sandbox.iniFile(), sandbox.program());
     Form1& form = *rig;
-    form.Form_Load();
-    QVERIFY(showAndWait(form));
-    form.listView1().appendRow(tree.path("A/"));
-    form.listView2().appendRow(tree.path("B/"));
+    QVERIFY(showWithTrees(form, tree));
     click(form.PushButton5);
     QCOMPARE(form.listView3().rowCount(), std::size_t{3});
 
@@ -255,10 +261,7 @@ class ComparingTest : public QObject {
     InterruptingFileSystem fs;
     FormRig rig(sandbox.iniFile(), sandbox.program(), fs);
     Form1& form = *rig;
-    form.Form_Load();
-    QVERIFY(showAndWait(form));
-    form.listView1().appendRow(tree.path("A/"));
-    form.listView2().appendRow(tree.path("B/"));
+    QVERIFY(showWithTrees(form, tree));
 
     bool comparingAtSecondClick = false;
     fs.duringFirstListing = [&] {
@@ -286,10 +289,7 @@ class ComparingTest : public QObject {
     InterruptingFileSystem fs;
     FormRig rig(sandbox.iniFile(), sandbox.program(), fs);
     Form1& form = *rig;
-    form.Form_Load();
-    QVERIFY(showAndWait(form));
-    form.listView1().appendRow(tree.path("A/"));
-    form.listView2().appendRow(tree.path("B/"));
+    QVERIFY(showWithTrees(form, tree));
 
     bool comparingAtClose = false;
     int endCallsAtClose = -1;
@@ -342,10 +342,7 @@ class ComparingTest : public QObject {
     InterruptingFileSystem fs;
     FormRig rig(sandbox.iniFile(), sandbox.program(), fs);
     Form1& form = *rig;
-    form.Form_Load();
-    QVERIFY(showAndWait(form));
-    form.listView1().appendRow(tree.path("A/"));
-    form.listView2().appendRow(tree.path("B/"));
+    QVERIFY(showWithTrees(form, tree));
     auto* line = form.ListView3()->viewport()->findChild<QLabel*>(QStringLiteral("ProgressLine"));
     QVERIFY(line);
 
@@ -353,7 +350,7 @@ class ComparingTest : public QObject {
     fs.duringFirstListing = [&] {
       // The run's timer fires as during a yield; a busy machine may take longer than its
       // interval.
-      QTest::qWaitFor([&] { return line->isVisible(); }, 5'000);
+      static_cast<void>(QTest::qWaitFor([&] { return line->isVisible(); }, 5'000));
       shown = line->isVisible() ? line->text() : QString();
     };
     click(form.PushButton5);
@@ -371,10 +368,7 @@ class ComparingTest : public QObject {
     Sandbox sandbox;
     FormRig rig(sandbox.iniFile(), sandbox.program());
     Form1& form = *rig;
-    form.Form_Load();
-    QVERIFY(showAndWait(form));
-    form.listView1().appendRow(tree.path("A/"));
-    form.listView2().appendRow(tree.path("B/"));
+    QVERIFY(showWithTrees(form, tree));
 
     // A pending click, delivered when the run first lets the window system process events.
     int secondClicks = 0;

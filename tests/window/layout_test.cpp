@@ -91,12 +91,7 @@ class LayoutTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() {
-    sandbox_ = std::make_unique<Sandbox>();
-    rig_ = std::make_unique<FormRig>(sandbox_->iniFile(), sandbox_->program());
-    (*rig_)->Form_Load();
-    QVERIFY(showAndWait(**rig_));
-  }
+  void init() { QVERIFY(openShownForm(sandbox_, rig_)); }
   void cleanup() {
     rig_.reset();
     sandbox_.reset();

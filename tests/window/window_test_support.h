@@ -191,6 +191,15 @@ inline QStringList toList(const std::vector<std::string>& texts) {
 // Shows the window and waits until it can take clicks.
 bool showAndWait(QWidget& window);
 
+// A fresh sandbox and a loaded Form1 in it, shown: what a test class's init() makes for each
+// test. True when the window can take clicks.
+inline bool openShownForm(std::unique_ptr<Sandbox>& sandbox, std::unique_ptr<FormRig>& rig) {
+  sandbox = std::make_unique<Sandbox>();
+  rig = std::make_unique<FormRig>(sandbox->iniFile(), sandbox->program());
+  (*rig)->Form_Load();
+  return showAndWait(**rig);
+}
+
 void click(QPushButton* button);
 
 // Clicks a row of a list, as the user selects it.

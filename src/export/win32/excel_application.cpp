@@ -18,9 +18,6 @@ namespace plovane::win32 {
 
 namespace {
 
-// Excel's file format number for an .xlsx workbook.
-constexpr int kOpenXmlWorkbook = 51;
-
 using platform::win32::toUtf8;
 using platform::win32::toWide;
 
@@ -201,8 +198,7 @@ std::vector<Variant> cellArguments(std::size_t row, std::size_t column) {
 
 class ExcelApplication final : public SpreadsheetApplication {
  public:
-  explicit ExcelApplication(std::optional<std::string> saveAs)
-      : application_(startExcel()), saveAs_(std::move(saveAs)) {}
+  ExcelApplication() : application_(startExcel()) {}
 
   ~ExcelApplication() override {
     // The workbook goes before the application; Excel itself runs on.
@@ -246,21 +242,7 @@ class ExcelApplication final : public SpreadsheetApplication {
     }
   }
 
-  void makeVisible() override {
-    if (!saveAs_) {
-      application_.put(L"Visible", Variant(true));
-      return;
-    }
-    std::vector<Variant> arguments;
-    arguments.emplace_back(std::string_view(*saveAs_));
-    arguments.emplace_back(static_cast<long>(kOpenXmlWorkbook));
-    workbook().call(L"SaveAs", std::move(arguments));
-    std::vector<Variant> close;
-    close.emplace_back(false);
-    workbook().call(L"Close", std::move(close));
-    workbook_.reset();
-    application_.call(L"Quit");
-  }
+  void makeVisible() override { application_.put(L"Visible", Variant(true)); }
 
  private:
   const Dispatch& workbook() const {
@@ -272,7 +254,6 @@ class ExcelApplication final : public SpreadsheetApplication {
   ComScope com_;
   Dispatch application_;
   Dispatch workbook_;
-  std::optional<std::string> saveAs_;
   int sheetsAdded_ = 0;
 };
 
@@ -280,7 +261,7 @@ class ExcelApplication final : public SpreadsheetApplication {
 
 // Excel's calls are synchronous: there is nothing to yield during.
 std::unique_ptr<SpreadsheetApplication> ExcelApplications::create(Host& /*host*/) {
-  return std::make_unique<ExcelApplication>(saveAs_);
+  return std::make_unique<ExcelApplication>();
 }
 
 }  // namespace plovane::win32

@@ -49,7 +49,7 @@ void setTunables(const std::string& tunables) {
 }  // namespace
 #endif
 
-void restartWithListAllocator(char** argv) {
+void restartWithListAllocator(int argc, char** argv) {
 #ifdef __GLIBC__
   const char* const found = std::getenv(kTunables.data());
   const std::string chosen = found ? found : "";
@@ -64,9 +64,13 @@ void restartWithListAllocator(char** argv) {
   if (chosen.find("glibc.malloc.hugetlb=") != std::string::npos) return;
   setTunables(chosen.empty() ? std::string(kListAllocator)
                              : chosen + ":" + std::string(kListAllocator));
-  execv("/proc/self/exe", argv);
-  setTunables(chosen);  // not restarted: the program goes on as it is
+  try {
+    runInstead(executablePath(), commandLineArguments(argc, argv));
+  } catch (const Failure&) {
+    setTunables(chosen);  // not restarted: the program goes on as it is
+  }
 #else
+  (void)argc;
   (void)argv;
 #endif
 }

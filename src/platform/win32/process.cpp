@@ -71,7 +71,7 @@ bool isTerminal(int stream) {
   return _isatty(stream) != 0;
 }
 
-void restartWithListAllocator(char** /*argv*/) {
+void restartWithListAllocator(int /*argc*/, char** /*argv*/) {
   // The Windows heap takes no such settings.
 }
 
