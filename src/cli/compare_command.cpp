@@ -3,11 +3,14 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <filesystem>
+#include <exception>
 #include <optional>
 
+#include "cli/chosen_folder.h"
 #include "cli/console_host.h"
+#include "cli/terminal_text.h"
 #include "common/failure.h"
 #include "common/result_list.h"
 #include "compare/comparison_run.h"
@@ -75,6 +78,74 @@ Options parse(std::vector<std::string> arguments) {
   return options;
 }
 
+// The host of one output's writing: what the writer yields and asks goes to the console's
+// host, and the first failure it reports is kept, so that the command tells it once, in its
+// own words, instead of one error report per failing step.
+class OutputHost final : public Host {
+ public:
+  explicit OutputHost(ConsoleHost& console) : console_(console) {}
+
+  void yield() override { console_.yield(); }
+  // Told after the writing, when standard error may be quiet meanwhile.
+  void showMessage(const std::string& text) override { messages_.push_back(text); }
+  void showErrorReport(const std::string& text) override {
+    if (failed_) return;
+    failed_ = true;
+    // The trap shows its report while the failure is being handled: the failure itself,
+    // with the system's own words for it, can be had here.
+    try {
+      if (const std::exception_ptr current = std::current_exception()) {
+        std::rethrow_exception(current);
+      }
+      reason_ = text.substr(0, text.find("\r\n"));
+    } catch (const Failure& failure) {
+      reason_ = reasonOf(failure);
+    } catch (const std::exception& exception) {
+      reason_ = exception.what();
+    } catch (...) {
+      reason_ = text.substr(0, text.find("\r\n"));
+    }
+  }
+  bool isBusy() const override { return console_.isBusy(); }
+  void setBusy(bool busy) override { console_.setBusy(busy); }
+  SettingsStore& settings() override { return console_.settings(); }
+
+  // For a failure that came past the trap.
+  void fail(const std::string& reason) {
+    if (failed_) return;
+    failed_ = true;
+    reason_ = reason;
+  }
+
+  bool failed() const { return failed_; }
+  const std::string& reason() const { return reason_; }
+
+  // Runs the writer with this host; whatever it told meanwhile goes to the console after.
+  template <class Writer>
+  void run(Writer&& writer) {
+    try {
+      writer(*this);
+    } catch (const Failure& failure) {
+      fail(reasonOf(failure));
+    } catch (const std::exception& exception) {
+      fail(exception.what());
+    }
+    for (const std::string& message : messages_) console_.showMessage(message);
+    messages_.clear();
+  }
+
+ private:
+  ConsoleHost& console_;
+  bool failed_ = false;
+  std::string reason_;
+  std::vector<std::string> messages_;
+};
+
+struct NamedOutput {
+  std::string_view option;  // "--text" or "--xlsx"
+  std::string file;
+};
+
 class Outputs {
  public:
   Outputs(const Console& console, ConsoleHost& host) : console_(console), host_(host) {}
@@ -87,50 +158,81 @@ class Outputs {
   }
 
   // Writes bytes to standard output. A reader that went away early ends the program
-  // quietly, as it would on a pipe's signal.
+  // quietly, as it would on a pipe's signal; after any other failure nothing more is
+  // written there, and the failure is told once.
   void writeOut(std::string_view bytes) {
+    if (outFailed_) return;
+    errno = 0;
     if (std::fwrite(bytes.data(), 1, bytes.size(), console_.out) != bytes.size() ||
         std::fflush(console_.out) != 0) {
-      if (errno == EPIPE) std::_Exit(kTrouble);
-      trouble(std::string("cannot write to standard output: ") + std::strerror(errno));
+      failOut(errno);
     }
   }
 
-  // Whether the named output file can be written: it is made (or emptied) now, so that a
-  // bad name is told at once and the other outputs still get written.
-  bool canWrite(const std::string& file, std::string_view option) {
-    if (file == kStandardOutput) return true;
-    try {
-      std::fclose(platform::openFileForWriting(file));
-      return true;
-    } catch (const Failure& failure) {
-      trouble("cannot write " + std::string(option) + " " + file + ": " + failure.what());
-      return false;
-    }
-  }
-
-  // Lets a writer that takes a file name write to standard output through a private
-  // temporary file.
+  // Writes one named output with a writer that reports through a host; a failure is told as
+  // one line naming the file and the system's reason.
   template <class Writer>
-  void writeFile(const std::string& file, Writer&& writer) {
-    if (file != kStandardOutput) {
-      writer(file);
+  void write(const std::string& file, Writer&& writer) {
+    if (file == kStandardOutput && outFailed_) return;
+    OutputHost host(host_);
+    host.run(writer);
+    if (!host.failed()) return;
+    if (file == kStandardOutput) {
+      outFailed_ = true;
+      trouble("cannot write to standard output: " + host.reason());
+    } else {
+      trouble("cannot write " + file + ": " + host.reason());
+    }
+  }
+
+  // A workbook for standard output is written to a temporary file first (its format wants
+  // a file it can go back in), then copied. A signal on the way leaves no file behind.
+  template <class Writer>
+  void writeThroughTemporaryFile(Writer&& writer) {
+    if (outFailed_) return;
+    std::optional<platform::ReplacingFile> temporary;
+    try {
+      temporary.emplace(temporaryFolder() + platform::kSeparator + "plovane-output");
+    } catch (const Failure& failure) {
+      trouble("cannot make a temporary file for standard output: " + reasonOf(failure));
       return;
     }
-    const std::string folder = platform::makePrivateTemporaryFolder();
-    const std::string temporary = folder + platform::kSeparator + "output";
-    writer(temporary);
-    copyToOut(temporary);
-    std::error_code ignored;
-    std::filesystem::remove_all(std::filesystem::u8path(folder), ignored);
+    const std::string& path = temporary->temporaryPath();
+    OutputHost host(host_);
+    host.run([&](Host& writing) { writer(path, writing); });
+    if (host.failed()) {
+      trouble("cannot write the workbook for standard output: " + host.reason());
+      return;
+    }
+    copyToOut(path);
   }
 
  private:
+  [[noreturn]] static void endQuietly() {
+    platform::removeUnfinishedFiles();
+    std::_Exit(kTrouble);
+  }
+
+  void failOut(int error) {
+    if (error == EPIPE) endQuietly();
+    outFailed_ = true;
+    trouble(std::string("cannot write to standard output: ") +
+            std::strerror(error != 0 ? error : EIO));
+  }
+
+  static std::string temporaryFolder() {
+    const char* folder = std::getenv("TMPDIR");
+    return folder && *folder ? folder : "/tmp";
+  }
+
   void copyToOut(const std::string& path) {
     std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) return;  // the writer has reported why
+    if (!in) {
+      trouble(std::string("cannot read the workbook back: ") + std::strerror(errno));
+      return;
+    }
     char buffer[1 << 16];
-    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+    for (std::size_t count; !outFailed_ && (count = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
       writeOut(std::string_view(buffer, count));
     }
     std::fclose(in);
@@ -139,19 +241,30 @@ class Outputs {
   const Console& console_;
   ConsoleHost& host_;
   bool troubled_ = false;
+  bool outFailed_ = false;
 };
 
-// A chosen folder must be there and readable; the window would quietly list nothing.
-std::optional<std::string> folderProblem(const std::string& argument, const std::string& folder) {
-  if (argument.empty()) return "a folder argument is empty";
-  const platform::FileSystem& fs = platform::nativeFileSystem();
-  if (!IsFolder(fs, folder)) return "folder not found: " + argument;
-  struct Listed {};
-  try {
-    fs.forEachEntry(folder, [](std::string_view, platform::EntryKind) { throw Listed(); });
-  } catch (const Listed&) {
-  } catch (const Failure& failure) {
-    return "cannot read folder " + argument + ": " + failure.what();
+// Each named output file is checked before the trees are read: its folder takes a new file,
+// and no two outputs name the same file (the second would silently replace the first).
+std::optional<std::string> outputProblem(const std::vector<NamedOutput>& outputs) {
+  for (const NamedOutput& output : outputs) {
+    if (output.file == kStandardOutput) continue;
+    try {
+      platform::checkCanReplace(output.file);
+    } catch (const Failure& failure) {
+      return "cannot write " + std::string(output.option) + " " + output.file + ": " +
+             reasonOf(failure);
+    }
+  }
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      const NamedOutput& a = outputs[i];
+      const NamedOutput& b = outputs[j];
+      if (a.file == kStandardOutput || b.file == kStandardOutput) continue;
+      if (!platform::isSameFile(a.file, b.file)) continue;
+      return std::string(a.option) + " " + a.file + " and " + std::string(b.option) + " " +
+             b.file + " name the same file";
+    }
   }
   return std::nullopt;
 }
@@ -178,7 +291,10 @@ std::string tabSeparated(const ResultList& list) {
 
 #ifndef _WIN32
 // Windows refuses --xlsx before the run (runCompare); this build has no workbook writer there.
-void writeWorkbook(const ResultList& list, const std::string& file, ConsoleHost& host) {
+void writeWorkbook(const ResultList& list, const std::string& file, Host& host) {
+  // The workbook library prints raw lines of its own on a failure, which the command tells
+  // in one line instead.
+  const platform::QuietStandardError quiet;
   XlsxFileSpreadsheets spreadsheets(file);
   if (list.rowCount() > 0) {
     SaveResultsAsExcelFile(list, host, spreadsheets);
@@ -198,7 +314,8 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
   try {
     options = parse(arguments);
   } catch (const CLI::ParseError& error) {
-    std::fprintf(console.err, "plovane compare: %s\n\n%s", error.what(), usage().c_str());
+    const std::string what = console.errIsTerminal ? visibleControls(error.what()) : error.what();
+    std::fprintf(console.err, "plovane compare: %s\n\n%s", what.c_str(), usage().c_str());
     return kTrouble;
   }
   if (options.help) {
@@ -214,31 +331,32 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
   }
 #endif
 
-  ConsoleHost host(console.err);
+  ConsoleHost host(console.err, console.errIsTerminal);
   Outputs outputs(console, host);
-  const std::string folder1 = FolderOfArgument(options.folder1);
-  const std::string folder2 = FolderOfArgument(options.folder2);
-  for (const auto& [argument, folder] :
-       {std::pair{options.folder1, folder1}, {options.folder2, folder2}}) {
-    if (const auto problem = folderProblem(argument, folder)) {
+  const platform::FileSystem& fs = platform::nativeFileSystem();
+  std::vector<ChosenFolder> chosen;
+  for (const std::string& argument : {options.folder1, options.folder2}) {
+    const std::string folder = FolderOfArgument(argument);
+    if (const auto problem = folderProblem(fs, argument, folder)) {
       host.printLine(*problem);
       return kTrouble;
     }
+    chosen.push_back(watchFolder(fs, argument, folder));
   }
-  std::vector<std::string> texts, workbooks;
-  for (const std::string& file : options.text) {
-    if (outputs.canWrite(file, "--text")) texts.push_back(file);
-  }
-  for (const std::string& file : options.xlsx) {
-    if (outputs.canWrite(file, "--xlsx")) workbooks.push_back(file);
+  std::vector<NamedOutput> named;
+  for (const std::string& file : options.text) named.push_back({"--text", file});
+  for (const std::string& file : options.xlsx) named.push_back({"--xlsx", file});
+  if (const auto problem = outputProblem(named)) {
+    host.printLine(*problem);
+    return kTrouble;
   }
 
   ResultList listView1, listView2, listView3;
   AddResultColumns(listView3);
-  PresetFolderBrowser chosen1(folder1), chosen2(folder2);
+  PresetFolderBrowser chosen1(chosen[0].folder), chosen2(chosen[1].folder);
   ChooseFolder1(listView1, host, chosen1);
   ChooseFolder2(listView2, host, chosen2);
-  ComparisonRun run(platform::nativeFileSystem(), options.threads);
+  ComparisonRun run(fs, options.threads);
   if (console.errIsTerminal && !options.quiet) {
     host.onProgress(
         [&] {
@@ -250,21 +368,37 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
   run.start(listView1, listView2, listView3, host);
   host.onProgress({}, 0);
   host.clearProgress();
+  // Rows made from a folder that went away read as differences; they are still written,
+  // but the run is trouble.
+  for (const ChosenFolder& folder : chosen) {
+    if (const auto problem = changedDuringRun(fs, folder)) outputs.trouble(*problem);
+  }
 
   if (options.tsv) {
     outputs.writeOut(tabSeparated(listView3));
   } else if (options.text.empty() && options.xlsx.empty()) {
-    outputs.writeOut(clipboardText(listView3, host, kLineEnd));
+    // Names are anyone's to choose: on a terminal, none of their characters may drive it.
+    outputs.writeOut(console.outIsTerminal ? alignedForTerminal(listView3, host, kLineEnd)
+                                           : clipboardText(listView3, host, kLineEnd));
   }
-  for (const std::string& text : texts) {
-    outputs.writeFile(text, [&](const std::string& file) {
-      SaveListviewProperlySpacedWithoutProgressBar(listView3, file, host);
+  for (const std::string& file : options.text) {
+    outputs.write(file, [&](Host& writing) {
+      if (file == kStandardOutput) {
+        WriteTextReport(listView3, console.out, writing);
+      } else {
+        SaveListviewProperlySpacedWithoutProgressBar(listView3, file, writing);
+      }
     });
   }
 #ifndef _WIN32
-  for (const std::string& workbook : workbooks) {
-    outputs.writeFile(workbook,
-                      [&](const std::string& file) { writeWorkbook(listView3, file, host); });
+  for (const std::string& file : options.xlsx) {
+    if (file == kStandardOutput) {
+      outputs.writeThroughTemporaryFile([&](const std::string& path, Host& writing) {
+        writeWorkbook(listView3, path, writing);
+      });
+    } else {
+      outputs.write(file, [&](Host& writing) { writeWorkbook(listView3, file, writing); });
+    }
   }
 #endif
   std::fflush(console.out);

@@ -15,6 +15,7 @@ inline constexpr int kTrouble = 2;
 struct Console {
   std::FILE* out = stdout;
   std::FILE* err = stderr;
+  bool outIsTerminal = false;
   bool errIsTerminal = false;
 };
 

@@ -1,5 +1,6 @@
 #include "cli/console_host.h"
 
+#include "cli/terminal_text.h"
 #include "common/utf.h"
 #include "platform/clock.h"
 
@@ -31,7 +32,7 @@ void ConsoleHost::showErrorReport(const std::string& text) {
 
 void ConsoleHost::printLine(const std::string& text) {
   clearProgress();
-  std::fprintf(errors_, "plovane: %s\n", text.c_str());
+  std::fprintf(errors_, "plovane: %s\n", shown(text).c_str());
   std::fflush(errors_);
 }
 
@@ -43,12 +44,17 @@ void ConsoleHost::clearProgress() {
 }
 
 void ConsoleHost::showProgress(const std::string& text) {
-  const std::size_t width = utf16Length(text);
+  const std::string line = shown(text);
+  const std::size_t width = utf16Length(line);
   // Spaces over what is left of a longer line before.
   const int padding = progressWidth_ > width ? static_cast<int>(progressWidth_ - width) : 0;
-  std::fprintf(errors_, "\r%s%*s", text.c_str(), padding, "");
+  std::fprintf(errors_, "\r%s%*s", line.c_str(), padding, "");
   std::fflush(errors_);
   progressWidth_ = width + static_cast<std::size_t>(padding);
+}
+
+std::string ConsoleHost::shown(const std::string& text) const {
+  return errIsTerminal_ ? visibleControls(text) : text;
 }
 
 std::string errorReportLine(const std::string& report) {

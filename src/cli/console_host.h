@@ -12,10 +12,12 @@ namespace plovane::cli {
 
 // The host of a run without a window. Messages and error reports go to the error stream as
 // one line each, where they cannot mix with the rows; a yield calls the progress reporter
-// at most every interval, and costs a clock read otherwise.
+// at most every interval, and costs a clock read otherwise. On a terminal, what it writes
+// shows control characters as escapes, so a file name cannot drive the terminal.
 class ConsoleHost : public Host {
  public:
-  explicit ConsoleHost(std::FILE* errors = stderr) : errors_(errors) {}
+  explicit ConsoleHost(std::FILE* errors = stderr, bool errIsTerminal = false)
+      : errors_(errors), errIsTerminal_(errIsTerminal) {}
 
   // Called from yields, at most once per interval.
   void onProgress(std::function<void()> report, std::int64_t intervalMilliseconds);
@@ -37,7 +39,10 @@ class ConsoleHost : public Host {
   void showProgress(const std::string& text);
 
  private:
+  std::string shown(const std::string& text) const;
+
   std::FILE* errors_;
+  bool errIsTerminal_;
   InMemorySettingsStore settings_;
   bool busy_ = false;
   std::size_t messages_ = 0;

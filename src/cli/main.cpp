@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     if (first == "compare") {
       plovane::platform::restartWithListAllocator(argc, argv);
       return cli::runCompare({arguments.begin() + 2, arguments.end()},
-                             {stdout, stderr, plovane::platform::isTerminal(2)});
+                             {stdout, stderr, plovane::platform::isTerminal(1),
+                              plovane::platform::isTerminal(2)});
     }
     if (first == "-h" || first == "--help") {
       std::fputs(cli::usage().c_str(), stdout);

@@ -5,7 +5,9 @@
 
 namespace plovane {
 
-Failure failureFromErrno(int errorNumber) {
+namespace {
+
+Failure describedFailure(int errorNumber) {
   switch (errorNumber) {
     case EACCES:
     case EPERM:
@@ -23,6 +25,17 @@ Failure failureFromErrno(int errorNumber) {
     default:
       return Failure(std::strerror(errorNumber), failure_code::kUnknown);
   }
+}
+
+}  // namespace
+
+Failure failureFromErrno(int errorNumber) {
+  const Failure described = describedFailure(errorNumber);
+  return Failure(described.what(), described.code(), std::strerror(errorNumber));
+}
+
+std::string reasonOf(const Failure& failure) {
+  return failure.systemReason().empty() ? failure.what() : failure.systemReason();
 }
 
 }  // namespace plovane

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace plovane {
 
@@ -22,16 +23,24 @@ inline constexpr int kDiskFull = 61;
 // failure repeated over many items reads the same and is reported once.
 class Failure : public std::runtime_error {
  public:
-  explicit Failure(const std::string& description, int code = failure_code::kUnknown)
-      : std::runtime_error(description), code_(code) {}
+  explicit Failure(const std::string& description, int code = failure_code::kUnknown,
+                   std::string systemReason = {})
+      : std::runtime_error(description), code_(code), systemReason_(std::move(systemReason)) {}
 
   int code() const noexcept { return code_; }
+  // The operating system's own words for the failure ("No space left on device"), for a
+  // command's one-line message; empty when the failure did not come from the system.
+  const std::string& systemReason() const noexcept { return systemReason_; }
 
  private:
   int code_;
+  std::string systemReason_;
 };
 
 // The failure for an operating-system error number (errno on POSIX).
 Failure failureFromErrno(int errorNumber);
+
+// The system's words for a failure where it has them, else its description.
+std::string reasonOf(const Failure& failure);
 
 }  // namespace plovane

@@ -16,61 +16,79 @@ constexpr std::size_t kBlockSize = std::size_t{1} << 20;
   throw Failure("No file is open to write to");
 }
 
-// The failure that the last call of the C library left in errno. A stream that failed
-// without saying why still failed.
-[[noreturn]] void failFromErrno(int error) {
-  throw failureFromErrno(error != 0 ? error : EIO);
-}
-
-// Writes the block and empties it, whatever the outcome: bytes that could not be written are
-// reported now, not once more with the next block.
-void writeBlock(std::FILE* file, std::string& block) {
-  const std::size_t size = block.size();
-  errno = 0;
-  const bool written = std::fwrite(block.data(), 1, size, file) == size;
-  const int error = errno;
-  block.clear();
-  if (!written) failFromErrno(error);
-}
-
 }  // namespace
 
+ReportFile::ReportFile() = default;
+
 ReportFile::~ReportFile() {
-  if (file_) std::fclose(file_);
+  giveUp();
 }
 
 void ReportFile::open(const std::string& path) {
-  if (file_) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
+  giveUp();
+  replacing_ = std::make_unique<platform::ReplacingFile>(path);
+  start(replacing_->stream());
+}
+
+void ReportFile::openStream(std::FILE* stream) {
+  giveUp();
+  start(stream);
+}
+
+void ReportFile::start(std::FILE* stream) {
+  failed_ = false;
   pending_.clear();
-  std::FILE* file = platform::openFileForWriting(path);
   // The blocks are buffer enough; the stream's own buffer would only copy them once more.
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  file_ = file;
+  std::setvbuf(stream, nullptr, _IONBF, 0);
+  file_ = stream;
   pending_.reserve(kBlockSize + kBlockSize / 4);
 }
 
 void ReportFile::writeLine(std::string_view text) {
+  if (failed_) return;
   if (!file_) failNotOpen();
   pending_ += platform::inReportEncoding(text, scratch_);
   pending_ += "\r\n";
-  if (pending_.size() >= kBlockSize) writeBlock(file_, pending_);
+  if (pending_.size() >= kBlockSize) writeBlock();
 }
 
 void ReportFile::close() {
+  if (failed_) {
+    failed_ = false;  // told once, at the write that failed
+    return;
+  }
   if (!file_) failNotOpen();
+  if (!pending_.empty()) writeBlock();
   std::FILE* file = file_;
   file_ = nullptr;
-  try {
-    if (!pending_.empty()) writeBlock(file, pending_);
-  } catch (...) {
-    std::fclose(file);
-    throw;
+  if (!replacing_) {
+    errno = 0;
+    if (std::fflush(file) != 0) throw failureFromErrno(errno != 0 ? errno : EIO);
+    return;
   }
+  const std::unique_ptr<platform::ReplacingFile> replacing = std::move(replacing_);
+  replacing->commit();
+}
+
+// Writes the block and empties it, whatever the outcome. A block that cannot be written
+// gives the file up: its end would be missing.
+void ReportFile::writeBlock() {
+  const std::size_t size = pending_.size();
   errno = 0;
-  if (std::fclose(file) != 0) failFromErrno(errno);
+  const bool written = std::fwrite(pending_.data(), 1, size, file_) == size;
+  const int error = errno;
+  pending_.clear();
+  if (written) return;
+  giveUp();
+  failed_ = true;
+  throw failureFromErrno(error != 0 ? error : EIO);
+}
+
+void ReportFile::giveUp() noexcept {
+  if (replacing_) replacing_->discard();
+  replacing_.reset();
+  file_ = nullptr;
+  pending_.clear();
 }
 
 }  // namespace plovane

@@ -35,10 +35,12 @@ class TextReport {
   TextReport(const ResultList& list, Host& host)
       : list_(list), host_(host), trap_(host, label::kSaveListview) {}
 
-  void save(const std::string& fileName) {
+  // open starts the file, at its own step.
+  template <class Open>
+  void save(Open&& open) {
     measureColumns();
     trap_.step(132, [&] { line_.clear(); });
-    trap_.step(136, [&] { file_.open(fileName); });
+    trap_.step(136, [&] { open(file_); });
     writeHeaderLine();
     writeRows();
     trap_.step(184, [&] { file_.close(); });
@@ -125,7 +127,11 @@ class TextReport {
 
 void SaveListviewProperlySpacedWithoutProgressBar(const ResultList& list,
                                                   const std::string& fileName, Host& host) {
-  TextReport(list, host).save(fileName);
+  TextReport(list, host).save([&](ReportFile& file) { file.open(fileName); });
+}
+
+void WriteTextReport(const ResultList& list, std::FILE* stream, Host& host) {
+  TextReport(list, host).save([&](ReportFile& file) { file.openStream(stream); });
 }
 
 }  // namespace plovane

@@ -6,8 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <thread>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -38,8 +43,9 @@ std::string contentsOf(const std::string& path) {
 }
 
 // Runs the command with no display in its environment; standard error is not a terminal.
-Outcome run(const TempTree& temp, const std::vector<std::string>& arguments,
-            const std::string& pipeTo = {}) {
+// The child is started by start() and reaped by finish(); run() does both.
+pid_t start(const TempTree& temp, const std::vector<std::string>& arguments,
+            const std::string& pipeTo = {}, const std::string& temporaryFolder = {}) {
   const std::string out = temp.path("stdout"), err = temp.path("stderr");
   std::vector<std::string> command = {PLOVANE_CLI_PATH};
   command.insert(command.end(), arguments.begin(), arguments.end());
@@ -47,6 +53,7 @@ Outcome run(const TempTree& temp, const std::vector<std::string>& arguments,
   if (child == 0) {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    if (!temporaryFolder.empty()) setenv("TMPDIR", temporaryFolder.c_str(), 1);
     if (chdir(temp.root().c_str()) != 0) _exit(120);
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
     if (pipeTo.empty()) {
@@ -65,10 +72,28 @@ Outcome run(const TempTree& temp, const std::vector<std::string>& arguments,
     execl("/bin/bash", "bash", "-c", line.c_str(), nullptr);
     _exit(122);
   }
+  return child;
+}
+
+Outcome finish(const TempTree& temp, pid_t child) {
   int status = 0;
   waitpid(child, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), contentsOf(out),
-          contentsOf(err)};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+          contentsOf(temp.path("stdout")), contentsOf(temp.path("stderr"))};
+}
+
+Outcome run(const TempTree& temp, const std::vector<std::string>& arguments,
+            const std::string& pipeTo = {}, const std::string& temporaryFolder = {}) {
+  return finish(temp, start(temp, arguments, pipeTo, temporaryFolder));
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 class CompareCommandTest : public ::testing::Test {
@@ -150,12 +175,30 @@ TEST_F(CompareCommandTest, ExitStatusIsZeroOneOrTwoAsForDiffAndTroubleIsToldOnOn
   EXPECT_NE(run(tree, {"compare", "--frobnicate", "A", "B"}).err.find("Usage: "),
             std::string::npos);
 
-  // An output that cannot be written: status 2, a line naming it, the other output written.
-  const Outcome unwritable =
-      run(tree, {"compare", "--text", "no/such/folder/r.txt", "--tsv", "A", "B"});
-  EXPECT_EQ(unwritable.status, 2);
-  EXPECT_NE(unwritable.err.find("no/such/folder/r.txt"), std::string::npos) << unwritable.err;
-  EXPECT_NE(unwritable.out.find("only in A.txt"), std::string::npos);
+  // An output that cannot be written, or a file named twice: status 2 and one line naming
+  // it, before any tree is read, so nothing else is written either.
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--text", "no/such/folder/r.txt"},
+        {"--text", "A"},
+        {"--text", "r.txt", "--xlsx", "r.txt"},
+        {"--text", "r.txt", "--text", "./A/../r.txt"}}) {
+    std::vector<std::string> arguments = {"compare", "--tsv"};
+    arguments.insert(arguments.end(), bad.begin(), bad.end());
+    arguments.insert(arguments.end(), {"A", "B"});
+    const Outcome unwritable = run(tree, arguments);
+    EXPECT_EQ(unwritable.status, 2) << bad[1];
+    EXPECT_NE(unwritable.err.find(bad[1]), std::string::npos) << unwritable.err;
+    EXPECT_EQ(std::count(unwritable.err.begin(), unwritable.err.end(), '\n'), 1) << unwritable.err;
+    EXPECT_EQ(unwritable.out, "");
+    EXPECT_FALSE(std::filesystem::exists(tree.path("r.txt")));
+  }
+
+  // A full disk: one line with the file and the system's reason, no library's own lines.
+  for (const std::string option : {"--text", "--xlsx"}) {
+    const Outcome full = run(tree, {"compare", option, "/dev/full", "A", "B"});
+    EXPECT_EQ(full.status, 2);
+    EXPECT_EQ(full.err, "plovane: cannot write /dev/full: No space left on device\n");
+  }
 
   const Outcome help = run(tree, {"compare", "--help"});
   EXPECT_EQ(help.status, 0);
@@ -169,6 +212,44 @@ TEST_F(CompareCommandTest, AReaderThatStopsEarlyEndsTheCommandQuietly) {
   // Ended by the pipe's signal (141) or by its own choice (2), never by a crash.
   EXPECT_TRUE(status == 141 || status == 2) << outcome.out;
   EXPECT_EQ(outcome.err, "");
+}
+
+TEST_F(CompareCommandTest, AnOutputFileIsCompleteOrAsItWasAndLeavesNothingBehind) {
+  for (int k = 0; k < 4'000; ++k) tree.makeFile("B/many/file-" + std::to_string(k) + ".txt");
+  // Whenever the run is ended, the report is last night's or a whole new one, and no
+  // temporary file is left beside it.
+  tree.makeFolder("out");
+  const std::string report = tree.path("out/report.txt");
+  const std::string lastNight = "last night's report\r\n";
+  std::ofstream(report, std::ios::binary) << lastNight;
+  const Outcome whole = run(tree, {"compare", "--quiet", "--text", "out/new.txt", "A", "B"});
+  ASSERT_EQ(whole.status, 1) << whole.err;
+  const std::string complete = contentsOf(tree.path("out/new.txt"));
+  std::filesystem::remove(tree.path("out/new.txt"));
+  for (const int milliseconds : {0, 5, 20, 60, 150, 400}) {
+    const pid_t child = start(tree, {"compare", "--quiet", "--text", "out/report.txt", "A", "B"});
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    kill(child, SIGTERM);
+    finish(tree, child);
+    const std::string now = contentsOf(report);
+    EXPECT_TRUE(now == lastNight || now == complete) << milliseconds << " ms: " << now.size();
+    EXPECT_EQ(namesIn(tree.path("out")), std::vector<std::string>{"report.txt"});
+  }
+
+  // A report written into a compared folder is not part of its own results.
+  tree.makeFile("Same1/x.txt", kDay);
+  tree.makeFile("Same2/x.txt", kDay);
+  const Outcome inside = run(tree, {"compare", "--text", "Same1/report.txt", "Same1", "Same2"});
+  EXPECT_EQ(inside.status, 0) << contentsOf(tree.path("Same1/report.txt"));
+
+  // A workbook on standard output leaves nothing in the temporary folder, even when its
+  // reader goes away early.
+  tree.makeFolder("tmp");
+  const Outcome workbook = run(tree, {"compare", "--xlsx", "-", "A", "B"}, {}, tree.path("tmp"));
+  EXPECT_EQ(workbook.status, 1) << workbook.err;
+  EXPECT_EQ(workbook.out.substr(0, 2), "PK");
+  run(tree, {"compare", "--xlsx", "-", "A", "B"}, "head -c 100", tree.path("tmp"));
+  EXPECT_EQ(namesIn(tree.path("tmp")), std::vector<std::string>{});
 }
 
 }  // namespace
