@@ -49,6 +49,7 @@ struct Options {
   bool quiet = false;
   bool help = false;
   unsigned threads = 0;  // the run's own choice
+  std::optional<std::int64_t> modifyWindow;  // the run's automatic rule without one
 };
 
 // Parses with CLI11, which wants the arguments last first.
@@ -67,6 +68,17 @@ Options parse(std::vector<std::string> arguments) {
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app.add_flag("-q,--quiet", options.quiet);
   app.add_option("--threads", options.threads)->check(CLI::Range(1u, kMaxReaderThreads));
+  std::int64_t modifyWindow = 0;
+  const CLI::Option* modifyWindowOption =
+      app.add_option("--modify-window", modifyWindow)->check(CLI::Validator(
+          [](const std::string& text) {
+            const bool wholeSeconds = !text.empty() && text.size() <= 12 &&
+                                      std::all_of(text.begin(), text.end(), [](char c) {
+                                        return c >= '0' && c <= '9';
+                                      });
+            return wholeSeconds ? std::string() : "takes whole seconds, 0 or more: " + text;
+          },
+          "SECONDS"));
   app.add_flag("-h,--help", options.help);
   std::reverse(arguments.begin(), arguments.end());
   try {
@@ -75,6 +87,7 @@ Options parse(std::vector<std::string> arguments) {
     // A help request needs no folders.
     if (!options.help) throw;
   }
+  if (modifyWindowOption->count() > 0) options.modifyWindow = modifyWindow;
   return options;
 }
 
@@ -357,6 +370,7 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
   ChooseFolder1(listView1, host, chosen1);
   ChooseFolder2(listView2, host, chosen2);
   ComparisonRun run(fs, options.threads);
+  run.setModifyWindow(options.modifyWindow);
   if (console.errIsTerminal && !options.quiet) {
     host.onProgress(
         [&] {
@@ -430,7 +444,12 @@ Options:
   --tsv          the rows as three tab-separated cells a line; names are written
                  as they are, even with tabs, newlines or bytes that are not UTF-8
   --text FILE    write the text report, as "Save Results As Text File" does
-XLSX_OPTION  --threads N    read the trees with N threads (1 to 16; the default is the
+XLSX_OPTION  --modify-window SECONDS
+                 last-write times at most SECONDS apart count as equal; 0 is
+                 the exact rule. Without it, times are compared to the second,
+                 or within 2 seconds where a folder lies on a FAT file system
+                 or its times show the 2-second steps of an archive
+  --threads N    read the trees with N threads (1 to 16; the default is the
                  number of processors, at least 2); 1 reads them one by one
   -q, --quiet    show no progress line
   -h, --help     show this text and exit

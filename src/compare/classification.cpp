@@ -17,10 +17,10 @@ namespace {
 
 // The local last-write times of the wanted entries of a list (no time for the others). The
 // entries of one folder stand together in the list, so their times are asked for in one
-// batch per folder, in list order.
+// batch per folder, in list order. Each time read is shown to the evidence.
 std::vector<DateTime> readTimes(const FileList& list, const std::vector<bool>& wanted,
                                 const platform::FileSystem& fs, std::int64_t utcOffsetSeconds,
-                                Host& host) {
+                                TwoSecondStepEvidence& evidence, Host& host) {
   std::vector<DateTime> times(list.size(), DateTime::none());
   std::vector<std::size_t> batch;
   std::vector<std::string_view> names;
@@ -33,7 +33,9 @@ std::vector<DateTime> readTimes(const FileList& list, const std::vector<bool>& w
     fileTimes.assign(batch.size(), std::nullopt);
     fs.lastWriteTimes(prefix, names, fileTimes);
     for (std::size_t k = 0; k < batch.size(); ++k) {
-      if (fileTimes[k]) times[batch[k]] = FileTimeToLocalDate(*fileTimes[k], utcOffsetSeconds);
+      if (!fileTimes[k]) continue;
+      evidence.add(*fileTimes[k]);
+      times[batch[k]] = FileTimeToLocalDate(*fileTimes[k], utcOffsetSeconds);
     }
     batch.clear();
     names.clear();
@@ -113,19 +115,26 @@ FileList FilesNotInOtherList(const FileList& a, const FileList& b, Host& host) {
 }
 
 void ListNewerOlderPairs(const FileList& a, const FileList& b, ResultList& listView3, Host& host,
-                         const platform::FileSystem& fs) {
-  ListNewerOlderPairs(NamePairing(a, b, host), listView3, host, fs);
+                         const platform::FileSystem& fs, const TimeRule& rule) {
+  ListNewerOlderPairs(NamePairing(a, b, host), listView3, host, fs, rule);
 }
 
 void ListNewerOlderPairs(const NamePairing& pairing, ResultList& listView3, Host& host,
-                         const platform::FileSystem& fs) {
+                         const platform::FileSystem& fs, const TimeRule& rule) {
   const FileList& a = pairing.a();
   const FileList& b = pairing.b();
   // Each file's time is read once, however many pairs it is part of. One offset serves the
   // whole call: every file is shifted alike, so the order is that of universal time.
   const std::int64_t utcOffsetSeconds = fs.utcOffsetSeconds();
-  const std::vector<DateTime> timesOfA = readTimes(a, pairing.pairedA(), fs, utcOffsetSeconds, host);
-  const std::vector<DateTime> timesOfB = readTimes(b, pairing.pairedB(), fs, utcOffsetSeconds, host);
+  TwoSecondStepEvidence evidenceOfA;
+  TwoSecondStepEvidence evidenceOfB;
+  const std::vector<DateTime> timesOfA =
+      readTimes(a, pairing.pairedA(), fs, utcOffsetSeconds, evidenceOfA, host);
+  const std::vector<DateTime> timesOfB =
+      readTimes(b, pairing.pairedB(), fs, utcOffsetSeconds, evidenceOfB, host);
+  // Every pair joins one file of each side, so one window serves the whole call.
+  const std::uint64_t window =
+      rule.windowGiven(evidenceOfA.showsTwoSecondSteps(), evidenceOfB.showsTwoSecondSteps());
 
   RowPaths pathsOfA(a);
   RowPaths pathsOfB(b);
@@ -135,9 +144,10 @@ void ListNewerOlderPairs(const NamePairing& pairing, ResultList& listView3, Host
     for (std::uint32_t j = pairing.firstMatchOfA(i); j != NameIndex::kEnd;
          j = pairing.nextMatch(j)) {
       host.yield();
-      if (timesOfA[i] > timesOfB[j]) {
+      const int order = CompareWithin(timesOfA[i], timesOfB[j], window);
+      if (order > 0) {
         listView3.appendRow(pathsOfA[i], overwrites, pathsOfB[j]);
-      } else if (timesOfA[i] < timesOfB[j]) {
+      } else if (order < 0) {
         listView3.appendRow(pathsOfB[j], overwrites, pathsOfA[i]);
       }
     }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "compare/name_index.h"
+#include "compare/time_rule.h"
 #include "scan/file_list.h"
 
 namespace plovane {
@@ -62,10 +63,11 @@ FileList FilesNotInOtherList(const FileList& a, const FileList& b, Host& host);
 // whose last-write times differ: the newer path, " will overwrite an older", the older path.
 // Rows come in the order of a, and for one entry of a in the order of b; a name found m
 // times in a and n times in b gives up to m x n rows. A file whose time cannot be read is
-// older than every file that has one. Each file's time is read once.
+// older than every file that has one. Each file's time is read once. The rule tells which
+// times are equal: to the whole second unless it says otherwise.
 void ListNewerOlderPairs(const FileList& a, const FileList& b, ResultList& listView3, Host& host,
-                         const platform::FileSystem& fs);
+                         const platform::FileSystem& fs, const TimeRule& rule = TimeRule::exact());
 void ListNewerOlderPairs(const NamePairing& pairing, ResultList& listView3, Host& host,
-                         const platform::FileSystem& fs);
+                         const platform::FileSystem& fs, const TimeRule& rule = TimeRule::exact());
 
 }  // namespace plovane

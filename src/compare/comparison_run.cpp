@@ -118,7 +118,10 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
     trap.assign(162, only2, [&] { return pairingOfLists().onlyInB(host); });
     appendOnlyHereRows(trap, only1, folder2Text, listView3, 164);
     appendOnlyHereRows(trap, only2, folder1Text, listView3, 174);
-    trap.step(184, [&] { ListNewerOlderPairs(pairingOfLists(), listView3, host, fs); });
+    trap.step(184, [&] {
+      ListNewerOlderPairs(pairingOfLists(), listView3, host, fs,
+                          timeRule(fs, folder1Text, folder2Text));
+    });
 
     std::size_t rowCount = 0;
     trap.assign(186, rowCount, [&] { return listView3.rowCount(); });
@@ -150,6 +153,13 @@ void ComparisonRun::readAheadFolder2(ListingCache& reader, const ResultList& lis
   } catch (...) {
     // Only a hint; the run reads the folder at its own step and reports there.
   }
+}
+
+// The file systems are asked only when no window was given, once per side and run.
+TimeRule ComparisonRun::timeRule(const platform::FileSystem& fs, const std::string& folder1,
+                                 const std::string& folder2) const {
+  if (modifyWindow_) return TimeRule::window(*modifyWindow_);
+  return TimeRule::automatic(fs.hasTwoSecondTimes(folder1), fs.hasTwoSecondTimes(folder2));
 }
 
 void ComparisonRun::beginPhase(Phase phase) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "compare/time_rule.h"
 #include "scan/scan_progress.h"
 
 namespace plovane {
@@ -30,6 +33,13 @@ class ComparisonRun {
   explicit ComparisonRun(const platform::FileSystem& fs, unsigned readerThreads = 0);
 
   void start(ResultList& listView1, ResultList& listView2, ResultList& listView3, Host& host);
+
+  // Last-write times at most this many seconds apart are equal on every pair; 0 is the
+  // exact rule, and a negative window counts as 0. Without one (the default) times are equal
+  // to the whole second, or within 2 seconds where either side keeps its times in 2-second
+  // steps: a FAT volume, or a tree whose times show them (see TwoSecondStepEvidence).
+  void setModifyWindow(std::optional<std::int64_t> seconds) { modifyWindow_ = seconds; }
+
   bool isComparing() const noexcept { return isComparing_; }
 
   // What the run is doing, for a host to show while it yields.
@@ -42,9 +52,12 @@ class ComparisonRun {
   void beginPhase(Phase phase);
   std::unique_ptr<ListingCache> makeReader();
   static void readAheadFolder2(ListingCache& reader, const ResultList& listView2);
+  TimeRule timeRule(const platform::FileSystem& fs, const std::string& folder1,
+                    const std::string& folder2) const;
 
   const platform::FileSystem& fs_;
   unsigned readerThreads_;
+  std::optional<std::int64_t> modifyWindow_;
   bool isComparing_ = false;
   Phase phase_ = Phase::kIdle;
   ScanProgress scanned_;

@@ -139,6 +139,11 @@ class FileSystem {
   // True when the date and time of last change of the path can be read. Never throws.
   virtual bool canReadChangeTime(const std::string& path) const = 0;
 
+  // True when the folder lies on a file system that keeps last-write times in 2-second
+  // steps (FAT), so that a file copied there can read up to 2 seconds off its original.
+  // False when it cannot tell. Never throws.
+  virtual bool hasTwoSecondTimes(const std::string& /*folder*/) const { return false; }
+
   // The computer's current offset from universal time, in seconds (east positive).
   virtual std::int64_t utcOffsetSeconds() const = 0;
 

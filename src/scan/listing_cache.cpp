@@ -73,6 +73,10 @@ bool ListingCache::canReadChangeTime(const std::string& path) const {
   return inner_.canReadChangeTime(path);
 }
 
+bool ListingCache::hasTwoSecondTimes(const std::string& folder) const {
+  return inner_.hasTwoSecondTimes(folder);
+}
+
 std::int64_t ListingCache::utcOffsetSeconds() const {
   return inner_.utcOffsetSeconds();
 }

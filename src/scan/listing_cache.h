@@ -36,6 +36,7 @@ class ListingCache : public platform::FileSystem {
   void lastWriteTimes(const std::string& prefix, std::span<const std::string_view> names,
                       std::span<std::optional<platform::UnixSeconds>> times) const override;
   bool canReadChangeTime(const std::string& path) const override;
+  bool hasTwoSecondTimes(const std::string& folder) const override;
   std::int64_t utcOffsetSeconds() const override;
 
  protected:

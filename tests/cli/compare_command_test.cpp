@@ -166,6 +166,7 @@ TEST_F(CompareCommandTest, ExitStatusIsZeroOneOrTwoAsForDiffAndTroubleIsToldOnOn
         {"compare", "A"},
         {"compare", "", "B"},
         {"compare", "A", "Missing"},
+        {"compare", "--modify-window", "-1", "A", "B"},
         {"compare", "--text"}}) {
     const Outcome outcome = run(tree, bad);
     EXPECT_EQ(outcome.status, 2) << bad.back();
@@ -199,6 +200,14 @@ TEST_F(CompareCommandTest, ExitStatusIsZeroOneOrTwoAsForDiffAndTroubleIsToldOnOn
     EXPECT_EQ(full.status, 2);
     EXPECT_EQ(full.err, "plovane: cannot write /dev/full: No space left on device\n");
   }
+
+  // The window for times, as rsync's: a.txt is an hour newer in A.
+  const auto overwrites = [&](const std::string& window) {
+    return run(tree, {"compare", "--tsv", "--modify-window", window, "A", "B"})
+               .out.find("a.txt\t will overwrite") != std::string::npos;
+  };
+  EXPECT_TRUE(overwrites("3599"));
+  EXPECT_FALSE(overwrites("3600"));
 
   const Outcome help = run(tree, {"compare", "--help"});
   EXPECT_EQ(help.status, 0);

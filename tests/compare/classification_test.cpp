@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <map>
 #include <optional>
 #include <random>
@@ -276,6 +278,98 @@ TEST(ClassificationTest, FileRemovedBeforeItsTimeIsReadIsOlderThanItsPartner) {
   EXPECT_EQ(rowsOf(listView3),
             (std::vector<Row>{overwriteRow(tree.path("two/gone.txt"), tree.path("one/gone.txt"))}));
   EXPECT_TRUE(host.errorReports.empty());
+}
+
+// Same-named pairs 1 to 4 seconds apart either way, and pairs with a file without a time:
+// each rule reports just the pairs further apart than its window, and no time is never
+// within a window of a time.
+TEST(ClassificationTest, TimeRuleDecidesHowFarApartEqualTimesMayBe) {
+  struct Pair {
+    std::string a, b;
+    std::optional<std::int64_t> timeA, timeB;
+  };
+  std::vector<Pair> pairs;
+  for (const std::int64_t seconds : {1, 2, 3, 4}) {
+    const std::string later = "later" + std::to_string(seconds);
+    const std::string earlier = "earlier" + std::to_string(seconds);
+    pairs.push_back(
+        {nativePath("/a/" + later), nativePath("/b/" + later), kDay + 1 + seconds, kDay + 1});
+    pairs.push_back(
+        {nativePath("/a/" + earlier), nativePath("/b/" + earlier), kDay + 1, kDay + 1 + seconds});
+  }
+  pairs.push_back({nativePath("/a/none-a"), nativePath("/b/none-a"), std::nullopt, kDay});
+  pairs.push_back({nativePath("/a/none-b"), nativePath("/b/none-b"), kDay, std::nullopt});
+  TimeTableFileSystem fs;
+  std::vector<std::string> a, b;
+  for (const Pair& pair : pairs) {
+    a.push_back(pair.a);
+    b.push_back(pair.b);
+    if (pair.timeA) fs.times[pair.a] = fileTimeOf(*pair.timeA);
+    if (pair.timeB) fs.times[pair.b] = fileTimeOf(*pair.timeB);
+  }
+
+  const std::vector<std::pair<TimeRule, std::int64_t>> rulesAndWindows = {
+      {TimeRule::exact(), 0},
+      {TimeRule::automatic(false, false), 0},
+      {TimeRule::automatic(true, false), 2},
+      {TimeRule::automatic(false, true), 2},
+      {TimeRule::window(0), 0},
+      {TimeRule::window(3), 3},
+      {TimeRule::window(-5), 0}};
+  for (const auto& [rule, window] : rulesAndWindows) {
+    SCOPED_TRACE("window " + std::to_string(window));
+    std::vector<Row> expected;
+    for (const Pair& pair : pairs) {
+      if (pair.timeA && pair.timeB && std::abs(*pair.timeA - *pair.timeB) <= window) continue;
+      expected.push_back(pair.timeA > pair.timeB ? overwriteRow(pair.a, pair.b)
+                                                 : overwriteRow(pair.b, pair.a));
+    }
+    RecordingHost host;
+    ResultList listView3;
+    ListNewerOlderPairs(fileListOf(a), fileListOf(b), listView3, host, fs, rule);
+    EXPECT_EQ(rowsOf(listView3), expected);
+  }
+
+  // The window holds at the ends of the range, and no time stays apart from the earliest.
+  const DateTime earliest =
+      DateTime::fromLocalSeconds(std::numeric_limits<std::int64_t>::min() + 1);
+  const DateTime latest = DateTime::fromLocalSeconds(std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(CompareWithin(DateTime::none(), earliest, 2), -1);
+  EXPECT_EQ(CompareWithin(earliest, DateTime::none(), 2), 1);
+  EXPECT_EQ(CompareWithin(DateTime::none(), DateTime::none(), 2), 0);
+  EXPECT_EQ(CompareWithin(latest, earliest, 2), 1);
+  EXPECT_EQ(CompareWithin(earliest, latest, std::numeric_limits<std::uint64_t>::max()), 0);
+}
+
+// A side restored from an archive shows 2-second steps only through many distinct even times:
+// one odd time anywhere, or too few distinct times however often repeated, prove nothing.
+TEST(ClassificationTest, SixteenDistinctEvenTimesAndNoOddOneShowTwoSecondSteps) {
+  const auto shows = [](const std::vector<std::int64_t>& times) {
+    TwoSecondStepEvidence evidence;
+    for (const std::int64_t time : times) evidence.add(time);
+    return evidence.showsTwoSecondSteps();
+  };
+  const auto evenTimes = [](std::int64_t first, int distinct, int repeats) {
+    std::vector<std::int64_t> times;
+    for (int r = 0; r < repeats; ++r) {
+      for (int k = 0; k < distinct; ++k) times.push_back(first + 2 * k);
+    }
+    return times;
+  };
+  const auto with = [](std::vector<std::int64_t> times, std::int64_t time, bool first) {
+    times.insert(first ? times.begin() : times.end(), time);
+    return times;
+  };
+
+  EXPECT_TRUE(shows(evenTimes(kDay, 16, 1)));
+  EXPECT_TRUE(shows(evenTimes(kDay, 40, 3)));
+  EXPECT_TRUE(shows(evenTimes(-kDay, 16, 2)));
+  EXPECT_FALSE(shows(evenTimes(kDay, 15, 100)));
+  EXPECT_FALSE(shows(evenTimes(kDay, 2, 1000)));
+  EXPECT_FALSE(shows({}));
+  EXPECT_FALSE(shows(with(evenTimes(kDay, 40, 3), kDay + 7, false)));
+  EXPECT_FALSE(shows(with(evenTimes(kDay, 40, 3), kDay + 7, true)));
+  EXPECT_FALSE(shows(with(evenTimes(-kDay, 16, 2), -kDay - 3, false)));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <cstdio>
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -384,6 +386,49 @@ TEST_F(ComparisonRunTest, RepeatedListingFailureIsReportedOncePerStepAndRunCarri
   // No file of a failed folder, and no name of an earlier folder under a failed one.
   EXPECT_EQ(rowsOf(listView3),
             (std::vector<Row>{onlyHereRow(a("ok.txt"), b("")), onlyHereRow(b("ok2.txt"), a(""))}));
+  expectFinishedRun(a(""), b(""));
+}
+
+// Folder 2 as restored from an archive: 16 distinct even times, each a second off its
+// partner's odd time under folder 1, and one pair 3 seconds apart. A FAT volume on either side
+// widens the rule alike; a modify window replaces it.
+TEST_F(ComparisonRunTest, TwoSecondStepsOnEitherSideOrAModifyWindowDecideWhichTimesAreEqual) {
+  std::vector<Row> oneSecondRows;
+  for (int k = 0; k < 16; ++k) {
+    const std::string name = "f" + std::to_string(k) + ".txt";
+    const std::int64_t odd = kDay + 4 * k + 1;
+    tree.makeFile("A/" + name, odd);
+    tree.makeFile("B/sub/" + name, k % 2 == 0 ? odd - 1 : odd + 1);
+    oneSecondRows.push_back(k % 2 == 0 ? overwriteRow(a(name), b("sub/" + name))
+                                       : overwriteRow(b("sub/" + name), a(name)));
+  }
+  tree.makeFile("A/far.txt", kDay + 1001);
+  tree.makeFile("B/far.txt", kDay + 1004);
+  const Row farRow = overwriteRow(b("far.txt"), a("far.txt"));
+  std::vector<Row> allRows = oneSecondRows;
+  allRows.push_back(farRow);
+  choose(a(""), b(""));
+  const auto rowsWithWindow = [&](std::optional<std::int64_t> window) {
+    run.setModifyWindow(window);
+    compare();
+    return sorted(rowsOf(listView3));
+  };
+
+  EXPECT_EQ(rowsWithWindow(std::nullopt), (std::vector<Row>{farRow}));
+  EXPECT_EQ(rowsWithWindow(0), sorted(allRows));
+  EXPECT_EQ(rowsWithWindow(3), (std::vector<Row>{}));
+
+  // One odd time among them and folder 2 proves nothing any more...
+  fs.setTime(b("sub/f15.txt"), kDay + 61);
+  oneSecondRows.pop_back();
+  allRows = oneSecondRows;
+  allRows.push_back(farRow);
+  EXPECT_EQ(rowsWithWindow(std::nullopt), sorted(allRows));
+  // ...unless either folder lies on a FAT volume.
+  fs.setTwoSecondTimes(a(""));
+  EXPECT_EQ(rowsWithWindow(std::nullopt), (std::vector<Row>{farRow}));
+  EXPECT_EQ(rowsWithWindow(0), sorted(allRows));
+  EXPECT_TRUE(host.errorReports.empty());
   expectFinishedRun(a(""), b(""));
 }
 

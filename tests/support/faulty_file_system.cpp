@@ -40,6 +40,10 @@ void FaultyFileSystem::setTime(const std::string& path, platform::UnixSeconds ti
   setTimes_[path] = time;
 }
 
+void FaultyFileSystem::setTwoSecondTimes(const std::string& folder) {
+  twoSecondFolders_.insert(withoutFinalSeparator(folder));
+}
+
 int FaultyFileSystem::timeLookups(const std::string& path) const {
   const std::lock_guard lock(countsMutex_);
   const auto found = timeLookups_.find(path);
@@ -90,6 +94,14 @@ std::optional<platform::UnixSeconds> FaultyFileSystem::lastWriteTime(
 
 bool FaultyFileSystem::canReadChangeTime(const std::string& path) const {
   return inner_.canReadChangeTime(path);
+}
+
+bool FaultyFileSystem::hasTwoSecondTimes(const std::string& folder) const {
+  const std::string path = withoutFinalSeparator(folder);
+  for (const std::string& volume : twoSecondFolders_) {
+    if (path == volume || path.starts_with(volume + platform::kSeparator)) return true;
+  }
+  return inner_.hasTwoSecondTimes(folder);
 }
 
 std::int64_t FaultyFileSystem::utcOffsetSeconds() const {

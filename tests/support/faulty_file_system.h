@@ -29,6 +29,9 @@ class FaultyFileSystem : public platform::FileSystem {
   // The file's time reads as given, as a file system that stores any 64-bit time would
   // report it.
   void setTime(const std::string& path, platform::UnixSeconds time);
+  // The folder and everything below it answer as a FAT volume does, with times in 2-second
+  // steps; the times themselves stay as they are.
+  void setTwoSecondTimes(const std::string& folder);
 
   // Lets a run read ahead with threads through this file system. Set the faults first: only
   // the counts below are guarded for calls from several threads.
@@ -45,6 +48,7 @@ class FaultyFileSystem : public platform::FileSystem {
   bool isFolder(const std::string& path) const override;
   std::optional<platform::UnixSeconds> lastWriteTime(const std::string& path) const override;
   bool canReadChangeTime(const std::string& path) const override;
+  bool hasTwoSecondTimes(const std::string& folder) const override;
   std::int64_t utcOffsetSeconds() const override;
 
  private:
@@ -58,6 +62,7 @@ class FaultyFileSystem : public platform::FileSystem {
   std::map<std::string, int> folderInfoFaults_;
   std::set<std::string> vanishedTimes_;
   std::map<std::string, platform::UnixSeconds> setTimes_;
+  std::set<std::string> twoSecondFolders_;
   bool concurrent_ = false;
   mutable std::mutex countsMutex_;
   mutable std::map<std::string, int> timeLookups_;

@@ -3,11 +3,18 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 
 #include "common/failure.h"
 #include "platform/file_system.h"
@@ -242,6 +249,41 @@ class FolderReader {
   std::optional<bool> searchable_;
 };
 
+// The type of the mount whose device is the given one, as the mount table names it
+// ("fuse.fusefat"); empty when no mount has it.
+std::string mountTypeOf(dev_t device) {
+  const std::string wanted = std::to_string(major(device)) + ':' + std::to_string(minor(device));
+  std::ifstream table("/proc/self/mountinfo");
+  std::string line;
+  while (std::getline(table, line)) {
+    // "36 35 0:39 / /mnt rw,relatime shared:1 - fuse.fusefat fusefat rw,user_id=0"
+    std::istringstream fields(line);
+    std::string mountId, parentId, majorMinor;
+    fields >> mountId >> parentId >> majorMinor;
+    const std::size_t separator = line.find(" - ");
+    if (majorMinor != wanted || separator == std::string::npos) continue;
+    std::istringstream rest(line.substr(separator + 3));
+    std::string type;
+    rest >> type;
+    return type;
+  }
+  return {};
+}
+
+// A FUSE file system that serves a FAT volume: "fuse.fusefat" and the like. exFAT keeps
+// finer times and does not count.
+bool isFatFuseType(std::string type) {
+  std::transform(type.begin(), type.end(), type.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::size_t dot = type.find('.');
+  if (dot == std::string::npos) return false;
+  const std::string_view kind = std::string_view(type).substr(0, dot);
+  const std::string_view subtype = std::string_view(type).substr(dot + 1);
+  if (kind != "fuse" && kind != "fuseblk") return false;
+  return subtype.find("fat") != std::string_view::npos &&
+         subtype.find("exfat") == std::string_view::npos;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   FolderInfo folderInfo(const std::string& path) const override {
@@ -317,6 +359,22 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool allowsConcurrentReads() const override { return true; }
+
+  // FUSE volumes share one statfs type; only the mount table tells which one serves FAT.
+  bool hasTwoSecondTimes(const std::string& folder) const override {
+    struct statfs volume {};
+    if (statfs(folder.c_str(), &volume) != 0) return false;
+    const auto type = static_cast<unsigned long>(volume.f_type);
+    if (type == MSDOS_SUPER_MAGIC) return true;  // vfat and msdos alike
+    if (type != FUSE_SUPER_MAGIC) return false;
+    struct stat status {};
+    if (stat(folder.c_str(), &status) != 0) return false;
+    try {
+      return isFatFuseType(mountTypeOf(status.st_dev));
+    } catch (...) {
+      return false;
+    }
+  }
 
   std::int64_t utcOffsetSeconds() const override {
     const std::time_t now = std::time(nullptr);

@@ -3,51 +3,23 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "common/failure.h"
 #include "common/utf.h"
 #include "platform/file_system.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/windows_error.h"
 
 namespace plovane::platform {
 
 namespace {
 
+using win32::failureFromWindowsError;
 using win32::toUtf8;
 using win32::toWide;
-
-Failure failureFromWindowsError(DWORD error) {
-  switch (error) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-      return Failure("Permission denied", failure_code::kPermissionDenied);
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_NAME:
-    case ERROR_DIRECTORY:
-      return Failure("Path not found", failure_code::kPathNotFound);
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return Failure("Disk full", failure_code::kDiskFull);
-    case ERROR_NOT_READY:
-      return Failure("Device unavailable", failure_code::kDeviceError);
-    default:
-      break;
-  }
-  wchar_t* message = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
-  std::wstring_view text(message ? message : L"", length);
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
-    text.remove_suffix(1);
-  }
-  std::string description = toUtf8(text);
-  if (message) LocalFree(message);
-  if (description.empty()) description = "System error " + std::to_string(error);
-  return Failure(description, failure_code::kUnknown);
-}
 
 bool isDotName(const wchar_t* name) {
   return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
@@ -180,6 +152,27 @@ class Win32FileSystem final : public FileSystem {
   }
 
   bool allowsConcurrentReads() const override { return true; }
+
+  // The volume's file-system name tells; exFAT keeps finer times and does not count.
+  bool hasTwoSecondTimes(const std::string& folder) const override {
+    try {
+      const std::wstring wide = toWide(folder);
+      // A volume's path is never longer than a path on it.
+      std::wstring volume(std::max<std::size_t>(wide.size(), MAX_PATH) + 2, L'\0');
+      if (!GetVolumePathNameW(wide.c_str(), volume.data(), static_cast<DWORD>(volume.size()))) {
+        return false;
+      }
+      wchar_t name[MAX_PATH + 1] = {};
+      if (!GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name,
+                                 MAX_PATH + 1)) {
+        return false;
+      }
+      const std::wstring_view fileSystem(name);
+      return fileSystem == L"FAT" || fileSystem == L"FAT32";
+    } catch (...) {
+      return false;
+    }
+  }
 
   std::int64_t utcOffsetSeconds() const override {
     FILETIME universal{};
