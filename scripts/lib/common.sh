@@ -27,6 +27,11 @@ PLOVANE_PACKAGES=(
   xclip
   libxlsxwriter-dev
   unzip
+  lintian
+  help2man
+  man-db
+  dosfstools
+  fusefat
 )
 
 PLOVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
