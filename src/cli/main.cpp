@@ -41,6 +41,7 @@ int openWindow(std::vector<std::string> arguments) {
 
 int main(int argc, char** argv) {
   namespace cli = plovane::cli;
+  plovane::platform::guardStandardStreams();
   std::vector<std::string> arguments = plovane::platform::commandLineArguments(argc, argv);
   if (arguments.empty()) arguments.emplace_back();
   if (arguments.size() >= 2) {

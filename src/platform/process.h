@@ -20,6 +20,11 @@ std::string executablePath();
 // True when the standard stream (1 output, 2 error) is a terminal.
 bool isTerminal(int stream);
 
+// Where the program was started with a standard stream closed, puts something in its place
+// that fails every read or write of it: a file the program opens next would otherwise take
+// its number and receive what was meant for the stream. Call it first thing in main.
+void guardStandardStreams();
+
 // Starts this program again, once, with the C library's allocator set for lists of millions
 // of entries: heaps on huge pages, grown in large steps, which saves the program most of its
 // page faults. The allocator takes these settings only from the environment at start-up,

@@ -43,6 +43,9 @@ std::string contentsOf(const std::string& path) {
 }
 
 // Runs the command with no display in its environment; standard error is not a terminal.
+// As pipeTo: the command starts with its standard output closed.
+constexpr std::string_view kClosedOutput = "(closed)";
+
 // The child is started by start() and reaped by finish(); run() does both.
 pid_t start(const TempTree& temp, const std::vector<std::string>& arguments,
             const std::string& pipeTo = {}, const std::string& temporaryFolder = {}) {
@@ -56,8 +59,10 @@ pid_t start(const TempTree& temp, const std::vector<std::string>& arguments,
     if (!temporaryFolder.empty()) setenv("TMPDIR", temporaryFolder.c_str(), 1);
     if (chdir(temp.root().c_str()) != 0) _exit(120);
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    if (pipeTo.empty()) {
-      dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    if (pipeTo.empty() || pipeTo == kClosedOutput) {
+      const int file = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (pipeTo.empty()) dup2(file, 1);
+      close(pipeTo.empty() ? file : 1);
       std::vector<char*> argv;
       for (std::string& argument : command) argv.push_back(argument.data());
       argv.push_back(nullptr);
@@ -194,11 +199,16 @@ TEST_F(CompareCommandTest, ExitStatusIsZeroOneOrTwoAsForDiffAndTroubleIsToldOnOn
     EXPECT_FALSE(std::filesystem::exists(tree.path("r.txt")));
   }
 
-  // A full disk: one line with the file and the system's reason, no library's own lines.
+  // A full disk or a closed standard output: one line with the file and the system's
+  // reason, no library's own lines.
   for (const std::string option : {"--text", "--xlsx"}) {
     const Outcome full = run(tree, {"compare", option, "/dev/full", "A", "B"});
     EXPECT_EQ(full.status, 2);
     EXPECT_EQ(full.err, "plovane: cannot write /dev/full: No space left on device\n");
+    const Outcome closed =
+        run(tree, {"compare", option, "-", "A", "B"}, std::string(kClosedOutput));
+    EXPECT_EQ(closed.status, 2);
+    EXPECT_EQ(closed.err, "plovane: cannot write to standard output: Bad file descriptor\n");
   }
 
   // The window for times, as rsync's: a.txt is an hour newer in A.

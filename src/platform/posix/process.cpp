@@ -1,5 +1,6 @@
 #include "platform/process.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,6 +31,18 @@ std::string executablePath() {
 
 bool isTerminal(int stream) {
   return isatty(stream) == 1;
+}
+
+void guardStandardStreams() {
+  for (const int stream : {0, 1, 2}) {
+    if (fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+    // Opened the other way round: reading standard input or writing an output fails.
+    const int placeholder = open("/dev/null", stream == 0 ? O_WRONLY : O_RDONLY);
+    if (placeholder >= 0 && placeholder != stream) {
+      dup2(placeholder, stream);
+      close(placeholder);
+    }
+  }
 }
 
 #ifdef __GLIBC__

@@ -71,6 +71,10 @@ bool isTerminal(int stream) {
   return _isatty(stream) != 0;
 }
 
+// The C runtime gives a program started without a console stream no descriptor of that
+// number to reuse, so there is nothing to guard.
+void guardStandardStreams() {}
+
 void restartWithListAllocator(int /*argc*/, char** /*argv*/) {
   // The Windows heap takes no such settings.
 }
