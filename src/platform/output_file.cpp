@@ -1,5 +1,7 @@
 #include "platform/output_file.h"
 
+#include <utility>
+
 #include "platform/file_system.h"
 
 namespace plovane::platform {
@@ -19,7 +21,37 @@ bool isSeparator(char c) {
   return c == kSeparator || c == '/' || (kSeparator == '\\' && c == ':');
 }
 
+// Where the file lies and what it is called: "." for a bare name; a root folder or a drive
+// ("/", "C:\\", "C:") keeps its separator.
+std::pair<std::string, std::string> folderAndName(std::string_view path) {
+  std::size_t nameStart = path.size();
+  while (nameStart > 0 && !isSeparator(path[nameStart - 1])) --nameStart;
+  if (nameStart == 0) return {".", std::string(path)};
+  std::string_view folder = path.substr(0, nameStart);
+  const bool isRootOrDrive =
+      folder.size() == 1 || folder.back() == ':' || (folder.size() == 3 && folder[1] == ':');
+  if (!isRootOrDrive) folder.remove_suffix(1);
+  return {std::string(folder), std::string(path.substr(nameStart))};
+}
+
 }  // namespace
+
+void checkCanReplace(const std::string& target) {
+  ReplacingFile probe(target);
+  probe.discard();
+}
+
+bool isSameFile(const std::string& a, const std::string& b) {
+  const auto identityOfA = fileIdentity(a);
+  const auto identityOfB = fileIdentity(b);
+  if (identityOfA || identityOfB) return identityOfA == identityOfB;
+  // Neither exists yet: the same name in the same folder.
+  const auto [folderOfA, nameOfA] = folderAndName(a);
+  const auto [folderOfB, nameOfB] = folderAndName(b);
+  if (!isSameFileName(nameOfA, nameOfB)) return false;
+  const auto folderA = fileIdentity(folderOfA);
+  return folderA ? folderA == fileIdentity(folderOfB) : isSameFileName(folderOfA, folderOfB);
+}
 
 std::string temporarySiblingPrefix(std::string_view target) {
   std::size_t nameStart = target.size();

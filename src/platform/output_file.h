@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/file_system.h"
 
 // Files the program writes, and the encoding of the text it writes into them. Paths are
 // UTF-8 text; on POSIX they hold a name's bytes exactly as the file system gave them.
@@ -56,6 +59,14 @@ void checkCanReplace(const std::string& target);
 // True when the two paths name the same file: by the file's identity where it exists, else by
 // the identity of its folder and its name.
 bool isSameFile(const std::string& a, const std::string& b);
+
+// The identity of the file or folder at path, following links; nothing when it cannot be
+// examined.
+std::optional<FileId> fileIdentity(const std::string& path);
+
+// True when the two names find the same entry of one folder: the same bytes on POSIX; on
+// Windows names that differ in case alone.
+bool isSameFileName(std::string_view a, std::string_view b);
 
 // Removes the temporary file of every ReplacingFile not yet committed or discarded, for a
 // program about to end at once (std::_Exit) in the middle of writing one.

@@ -174,20 +174,6 @@ void syncFolderOf(const std::string& path) {
   throw failureFromErrno(error != 0 ? error : EIO);
 }
 
-// Where the file lies and what it is called: "." for a name without a folder.
-std::pair<std::string, std::string> folderAndName(const std::string& path) {
-  const std::size_t separator = path.rfind('/');
-  if (separator == std::string::npos) return {".", path};
-  return {separator == 0 ? "/" : path.substr(0, separator), path.substr(separator + 1)};
-}
-
-std::optional<FileId> identityOf(const std::string& path) {
-  const auto status = statusOf(path);
-  if (!status) return std::nullopt;
-  return FileId{static_cast<std::uint64_t>(status->st_dev),
-                static_cast<std::uint64_t>(status->st_ino)};
-}
-
 }  // namespace
 
 ReplacingFile::ReplacingFile(const std::string& target) : target_(followedLink(target)) {
@@ -268,20 +254,15 @@ void ReplacingFile::discard() noexcept {
   temporary_.clear();
 }
 
-void checkCanReplace(const std::string& target) {
-  ReplacingFile probe(target);
-  probe.discard();
+std::optional<FileId> fileIdentity(const std::string& path) {
+  const auto status = statusOf(path);
+  if (!status) return std::nullopt;
+  return FileId{static_cast<std::uint64_t>(status->st_dev),
+                static_cast<std::uint64_t>(status->st_ino)};
 }
 
-bool isSameFile(const std::string& a, const std::string& b) {
-  const auto identityOfA = identityOf(a);
-  const auto identityOfB = identityOf(b);
-  if (identityOfA || identityOfB) return identityOfA == identityOfB;
-  const auto [folderOfA, nameOfA] = folderAndName(a);
-  const auto [folderOfB, nameOfB] = folderAndName(b);
-  if (nameOfA != nameOfB) return false;
-  const auto folderA = identityOf(folderOfA);
-  return folderA ? folderA == identityOf(folderOfB) : folderOfA == folderOfB;
+bool isSameFileName(std::string_view a, std::string_view b) {
+  return a == b;
 }
 
 void removeUnfinishedFiles() noexcept {

@@ -123,36 +123,6 @@ bool isWrittenDirectly(const std::wstring& path) {
   return type != FILE_TYPE_DISK;
 }
 
-std::optional<FileId> identityOf(const std::string& path) {
-  const HANDLE handle = openForExamining(toWide(path));
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION information{};
-  const BOOL known = GetFileInformationByHandle(handle, &information);
-  CloseHandle(handle);
-  if (!known) return std::nullopt;
-  return FileId{information.dwVolumeSerialNumber,
-                (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
-                    information.nFileIndexLow};
-}
-
-// Where the file lies and what it is called: "." for a name without a folder; a drive's
-// colon stays with the folder ("C:" and "r.txt").
-std::pair<std::string, std::string> folderAndName(const std::string& path) {
-  const std::size_t separator = path.find_last_of("\\/:");
-  if (separator == std::string::npos) return {".", path};
-  const bool keepSeparator = path[separator] == ':' || separator == 0 ||
-                             (separator == 2 && path[1] == ':');
-  return {path.substr(0, keepSeparator ? separator + 1 : separator), path.substr(separator + 1)};
-}
-
-// Names differ in case alone only to the eye: the file system finds the same file.
-bool sameName(const std::string& a, const std::string& b) {
-  const std::wstring wideA = toWide(a);
-  const std::wstring wideB = toWide(b);
-  return CompareStringOrdinal(wideA.c_str(), static_cast<int>(wideA.size()), wideB.c_str(),
-                              static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
-}
-
 }  // namespace
 
 ReplacingFile::ReplacingFile(const std::string& target) : target_(target) {
@@ -255,20 +225,24 @@ void ReplacingFile::discard() noexcept {
   temporary_.clear();
 }
 
-void checkCanReplace(const std::string& target) {
-  ReplacingFile probe(target);
-  probe.discard();
+std::optional<FileId> fileIdentity(const std::string& path) {
+  const HANDLE handle = openForExamining(toWide(path));
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  const BOOL known = GetFileInformationByHandle(handle, &information);
+  CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return FileId{information.dwVolumeSerialNumber,
+                (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
+                    information.nFileIndexLow};
 }
 
-bool isSameFile(const std::string& a, const std::string& b) {
-  const auto identityOfA = identityOf(a);
-  const auto identityOfB = identityOf(b);
-  if (identityOfA || identityOfB) return identityOfA == identityOfB;
-  const auto [folderOfA, nameOfA] = folderAndName(a);
-  const auto [folderOfB, nameOfB] = folderAndName(b);
-  if (!sameName(nameOfA, nameOfB)) return false;
-  const auto folderA = identityOf(folderOfA);
-  return folderA ? folderA == identityOf(folderOfB) : sameName(folderOfA, folderOfB);
+// Names that differ in case alone find the same file.
+bool isSameFileName(std::string_view a, std::string_view b) {
+  const std::wstring wideA = toWide(a);
+  const std::wstring wideB = toWide(b);
+  return CompareStringOrdinal(wideA.c_str(), static_cast<int>(wideA.size()), wideB.c_str(),
+                              static_cast<int>(wideB.size()), TRUE) == CSTR_EQUAL;
 }
 
 void removeUnfinishedFiles() noexcept {
