@@ -82,6 +82,28 @@ std::optional<std::uint64_t> parseCount(const char* text, std::uint64_t limit) {
   return value;
 }
 
+long statusKiB(std::string_view key) {
+  std::FILE* status = std::fopen("/proc/self/status", "r");
+  if (status == nullptr) die("cannot read /proc/self/status");
+  char line[256];
+  long value = -1;
+  while (value < 0 && std::fgets(line, sizeof line, status) != nullptr) {
+    const std::string_view text = line;
+    if (text.size() > key.size() && text.substr(0, key.size()) == key && text[key.size()] == ':')
+      value = std::strtol(line + key.size() + 1, nullptr, 10);
+  }
+  std::fclose(status);
+  if (value < 0) die("no " + std::string(key) + " in /proc/self/status");
+  return value;
+}
+
+void resetPeakResident() {
+  const int fd = open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
+  const bool reset = fd >= 0 && write(fd, "5", 1) == 1;
+  if (fd >= 0) close(fd);
+  if (!reset) die("cannot reset the peak resident size");
+}
+
 void makeFolder(const std::string& path) {
   if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) die("cannot create " + path);
 }

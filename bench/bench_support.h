@@ -46,6 +46,13 @@ bool parseCount(const char* text, std::uint64_t limit, Number& into) {
   return value.has_value();
 }
 
+// A figure of /proc/self/status in KiB, such as VmRSS or VmHWM (the peak resident size);
+// dies when there is none.
+long statusKiB(std::string_view key);
+
+// From here on, VmHWM counts only what comes: it starts again from the resident size.
+void resetPeakResident();
+
 // An existing folder is fine: trees are generated into folders a previous run may have left.
 void makeFolder(const std::string& path);
 

@@ -1,5 +1,7 @@
 #include "export/clipboard.h"
 
+#include <utility>
+
 namespace plovane {
 
 namespace {
@@ -23,8 +25,8 @@ void ClearClipboard(Clipboard& clipboard) {
   retry([&] { return clipboard.clear(); });
 }
 
-bool SetClipboardText(Clipboard& clipboard, const std::string& text, int format) {
-  return retry([&] { return clipboard.setText(text, format); });
+bool SetClipboardText(Clipboard& clipboard, std::string&& text, int format) {
+  return retry([&] { return clipboard.setText(std::move(text), format); });
 }
 
 }  // namespace plovane

@@ -11,7 +11,10 @@ class Clipboard {
   virtual ~Clipboard() = default;
   virtual bool clear() = 0;
   // Places the text in the given native format; 0 stands for the default plain-text format.
-  virtual bool setText(const std::string& text, int format) = 0;
+  // The clipboard may keep the text itself rather than a copy of it, which for a text of
+  // hundreds of megabytes is the difference that counts. It takes the text only when it
+  // answers true; otherwise (false, or a throw) the text is left for another attempt.
+  virtual bool setText(std::string&& text, int format) = 0;
 };
 
 // The default plain-text format of SetClipboardText.
@@ -24,7 +27,8 @@ inline constexpr int kClipboardAttempts = 1000;
 // Failures are absorbed; there is no pause between attempts.
 void ClearClipboard(Clipboard& clipboard);
 
-// Places the text, trying as ClearClipboard does. True when an attempt succeeded.
-bool SetClipboardText(Clipboard& clipboard, const std::string& text, int format);
+// Places the text, trying as ClearClipboard does. True when an attempt succeeded, which took
+// the text; false leaves it to the caller.
+bool SetClipboardText(Clipboard& clipboard, std::string&& text, int format);
 
 }  // namespace plovane

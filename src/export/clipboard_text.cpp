@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <numeric>
+#include <utility>
 #include <vector>
 
 #include "common/host.h"
@@ -71,9 +72,10 @@ std::string clipboardText(const ResultList& list, Host& host, std::string_view l
 
 void CopyListviewToClipboard(const ResultList& list, Host& host, Clipboard& clipboard) {
   if (list.rowCount() == 0) return;
-  const std::string text = clipboardText(list, host);
+  std::string text = clipboardText(list, host);
   ClearClipboard(clipboard);
-  SetClipboardText(clipboard, text, kDefaultTextFormat);
+  // The clipboard keeps this text, not a copy of it.
+  SetClipboardText(clipboard, std::move(text), kDefaultTextFormat);
 }
 
 }  // namespace plovane

@@ -162,6 +162,9 @@ QTreeView* Form1::createList(int index, int left, int top, int width, int height
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setExpandsOnDoubleClick(false);
   view->setToolTip(QString::fromLatin1(kListToolTip));
+  // Long paths keep their start and their file name; the middle goes.
+  view->setItemDelegate(new ResultCellDelegate(view));
+  view->setTextElideMode(Qt::ElideMiddle);
   view->header()->setStretchLastSection(false);
   view->header()->setSectionsMovable(false);
   view->header()->setSectionResizeMode(QHeaderView::Interactive);

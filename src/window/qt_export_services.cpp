@@ -3,6 +3,10 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMimeData>
+#include <QPointer>
+#include <memory>
+#include <utility>
 
 #include "window/qt_services.h"
 
@@ -19,6 +23,35 @@ QClipboard* systemClipboard() {
   if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return nullptr;
   return QGuiApplication::clipboard();
 }
+
+// UTF-8 text under the plain-text types the window systems look for: Qt's X11 clipboard
+// offers "text/plain" as UTF8_STRING, STRING and TEXT too, Windows' as its text formats.
+// The text is held as it came and converted only when a program asks for it, so that a
+// copy of hundreds of megabytes is held once, not also as UTF-16.
+class Utf8TextMimeData final : public QMimeData {
+ public:
+  explicit Utf8TextMimeData(std::shared_ptr<const std::string> text) : text_(std::move(text)) {}
+
+  QStringList formats() const override { return {kUtf8Type, kPlainType}; }
+  bool hasFormat(const QString& type) const override {
+    return type == kUtf8Type || type == kPlainType;
+  }
+
+ protected:
+  QVariant retrieveData(const QString& type, QMetaType preferred) const override {
+    if (!hasFormat(type)) return {};
+    if (preferred.id() == QMetaType::QString) return fromUtf8(*text_);
+    // What is offered as UTF-8 is UTF-8: a file name that is not gets replacement characters.
+    const QByteArrayView bytes(text_->data(), static_cast<qsizetype>(text_->size()));
+    if (bytes.isValidUtf8()) return bytes.toByteArray();
+    return fromUtf8(*text_).toUtf8();
+  }
+
+ private:
+  static inline const QString kUtf8Type = QStringLiteral("text/plain;charset=utf-8");
+  static inline const QString kPlainType = QStringLiteral("text/plain");
+  std::shared_ptr<const std::string> text_;
+};
 
 // A description without the patterns it may show in parentheses: Qt shows its own.
 QString withoutPatterns(QString description) {
@@ -75,16 +108,24 @@ bool QtClipboard::clear() {
   return true;
 }
 
-bool QtClipboard::setText(const std::string& text, int format) {
+bool QtClipboard::setText(std::string&& text, int format) {
   // Qt names its formats by MIME type, not by number: only the default text format exists.
   if (format != kDefaultTextFormat) return false;
   QClipboard* clipboard = systemClipboard();
   if (!clipboard) return false;
-  const QString placed = fromUtf8(text);
-  clipboard->setText(placed, QClipboard::Clipboard);
+  // Shared with the MIME data, which the clipboard deletes when it cannot take it, so that a
+  // failed attempt can give the text back; MIME data left behind by one is never served.
+  const auto kept = std::make_shared<std::string>(std::move(text));
+  const QPointer<QMimeData> placed = new Utf8TextMimeData(kept);
+  clipboard->setMimeData(placed, QClipboard::Clipboard);
   // Where the window system tells ownership, owning it means the text arrived; elsewhere the
-  // clipboard answers from the text it keeps.
-  return clipboard->ownsClipboard() || clipboard->text(QClipboard::Clipboard) == placed;
+  // clipboard answers from the data it keeps.
+  if (clipboard->ownsClipboard() ||
+      (placed && clipboard->mimeData(QClipboard::Clipboard) == placed)) {
+    return true;
+  }
+  text = std::move(*kept);
+  return false;
 }
 
 }  // namespace plovane

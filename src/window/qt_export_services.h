@@ -39,11 +39,12 @@ class QtSaveFileDialog final : public SaveFileDialog {
 
 // The system clipboard, in its clipboard mode only (never the X11 selection). An operation
 // fails when there is no clipboard to be had: no GUI application, or a text that did not
-// arrive there.
+// arrive there. The clipboard keeps the UTF-8 text it is given, the one copy there is; each
+// program that pastes gets its own conversion, in the form it asks for.
 class QtClipboard final : public Clipboard {
  public:
   bool clear() override;
-  bool setText(const std::string& text, int format) override;
+  bool setText(std::string&& text, int format) override;
 };
 
 }  // namespace plovane

@@ -44,9 +44,9 @@ class BusyClipboard final : public Clipboard {
     text.reset();
     return true;
   }
-  bool setText(const std::string& value, int format) override {
+  bool setText(std::string&& value, int format) override {
     if (++sets <= failures_) return fail(sets);
-    text = value;
+    text = std::move(value);
     lastFormat = format;
     return true;
   }

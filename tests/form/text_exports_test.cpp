@@ -106,8 +106,8 @@ TEST(SaveResultsAsTextFileTest, EachSideReportsItsOwnFailuresAndACancelWritesNot
 class RecordingClipboard final : public Clipboard {
  public:
   bool clear() override { return ++clears > 0; }
-  bool setText(const std::string& value, int) override {
-    text = value;
+  bool setText(std::string&& value, int) override {
+    text = std::move(value);
     return true;
   }
   int clears = 0;

@@ -1,8 +1,13 @@
-// The fixed layout of the main window: geometry, captions, fonts, the lists' columns and tool
-// tip, and the focus order.
+// The fixed layout of the main window: geometry, captions, fonts, the lists' columns, tool tip
+// and long paths, and the focus order.
 
+#include <QHash>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QProxyStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
+#include <QToolTip>
 #include <cmath>
 
 #include "window_test_support.h"
@@ -86,6 +91,43 @@ const Placement kLayout[] = {
 const char* const kToolTip =
     "Double-click item to remove it. Move | line to right and out of window to reveal full "
     "names.";
+
+// What a view asks the style to paint in each cell: the text as it fits there, with the
+// view's elide mode and the text margins the common style leaves.
+class PaintedItems final : public QProxyStyle {
+ public:
+  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                   const QWidget* widget) const override {
+    if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+        item && element == CE_ItemViewItem) {
+      const int margin = pixelMetric(PM_FocusFrameHMargin, nullptr, widget) + 1;
+      const int width = subElementRect(SE_ItemViewItemText, item, widget).width() - 2 * margin;
+      shown[item->index] = item->fontMetrics.elidedText(item->text, item->textElideMode, width);
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
+  }
+
+  mutable QHash<QModelIndex, QString> shown;
+};
+
+// A view painted once with PaintedItems as its style, which it gives back afterwards.
+QHash<QModelIndex, QString> paintedTexts(QTreeView* view) {
+  PaintedItems style;
+  view->setStyle(&style);
+  view->viewport()->grab();
+  view->setStyle(nullptr);
+  return style.shown;
+}
+
+// The tool tip the list shows when the mouse rests over the cell.
+QString toolTipOver(QTreeView* view, const QModelIndex& cell) {
+  const QPoint at = view->visualRect(cell).center();
+  QHelpEvent rest(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+  QCoreApplication::sendEvent(view->viewport(), &rest);
+  const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+  QToolTip::hideText();
+  return shown;
+}
 
 class LayoutTest : public QObject {
   Q_OBJECT
@@ -219,6 +261,43 @@ class LayoutTest : public QObject {
     } while (widget != form.ListView3() && visited.size() <= expected.size());
     QCOMPARE(visited, expected);
     QCOMPARE(form.focusWidget(), static_cast<QWidget*>(form.ListView3()));
+  }
+
+  // A path wider than its column loses the middle of its folder, so that the start of the
+  // folder and the whole file name show; a name wider than the column loses its own middle.
+  // The cell keeps the whole path, and the list its own tool tip.
+  void longPathsShowTheirStartAndFileNameAndTheListKeepsItsToolTip() {
+    Form1& form = **rig_;
+    const QString folder = QStringLiteral(
+        "/home/user/Documents/Projects/client-042/module-17/archive/2021/quarterly/reports/");
+    const QString newer = folder + QStringLiteral("final-report.txt");
+    const QString older = QStringLiteral("/media/backup/") +
+                          QStringLiteral("a-file-name-far-too-long-for-its-column-").repeated(2) +
+                          QStringLiteral("v2.txt");
+    form.listView1().appendRow(folder.toStdString());
+    form.listView3().appendRow(newer.toStdString(), " is newer than", older.toStdString());
+    form.model(0).flushPendingRows();
+    form.model(2).flushPendingRows();
+
+    struct Cell {
+      QTreeView* view;
+      int column;
+      QString path;
+      QString end;  // what must show at its end
+    };
+    const Cell cells[] = {{form.ListView1(), 0, folder, QStringLiteral("/reports/")},
+                          {form.ListView3(), 0, newer, QStringLiteral("/final-report.txt")},
+                          {form.ListView3(), 2, older, QStringLiteral("-v2.txt")}};
+    for (const Cell& c : cells) {
+      const QModelIndex cell = c.view->model()->index(0, c.column);
+      const QString shown = paintedTexts(c.view).value(cell);
+      QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+      QVERIFY2(shown.startsWith(c.path.left(6)), qPrintable(shown));
+      QVERIFY2(shown.endsWith(c.end), qPrintable(shown));
+
+      QCOMPARE(cell.data().toString(), c.path);
+      QCOMPARE(toolTipOver(c.view, cell), QString::fromLatin1(kToolTip));
+    }
   }
 
   void onlyTheResultListHasCheckBoxes() {

@@ -113,8 +113,8 @@ class RecordingClipboard final : public Clipboard {
     text = std::string();
     return true;
   }
-  bool setText(const std::string& value, int) override {
-    text = value;
+  bool setText(std::string&& value, int) override {
+    text = std::move(value);
     return true;
   }
 
