@@ -192,7 +192,7 @@ class CancelledSaveDialog final : public SaveFileDialog {
 class NoClipboard final : public Clipboard {
  public:
   bool clear() override { return true; }
-  bool setText(const std::string&, int) override { return true; }
+  bool setText(std::string&&, int) override { return true; }
 };
 
 class NoSpreadsheets final : public SpreadsheetApplications {
