@@ -10,6 +10,7 @@
 
 #include "common/failure.h"
 #include "common/utf.h"
+#include "platform/output_file.h"
 
 namespace plovane {
 
@@ -50,6 +51,39 @@ void appendValidUtf8(std::string& out, std::string_view text) {
   }
 }
 
+bool isHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The writer itself puts control characters other than tab and line feed as "_xHHHH_".
+bool isWrittenAsEscape(char c) {
+  return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n';
+}
+
+// Whether the text at this place would be read back as the escape "_xHHHH_" of one
+// character, counting the escape the writer makes of a control character as its "_".
+bool startsCharacterEscape(std::string_view text, std::size_t at) {
+  if (text.size() - at < 7 || text.compare(at, 2, "_x") != 0) return false;
+  return std::all_of(text.begin() + at + 2, text.begin() + at + 6, isHexDigit) &&
+         (text[at + 6] == '_' || isWrittenAsEscape(text[at + 6]));
+}
+
+// A cell's text as the workbook must hold it to read back unchanged: valid UTF-8, and each
+// "_" that would start an escape written as "_x005F_", the escape of "_" itself. The
+// writer escapes control characters, but not this.
+void appendCellText(std::string& out, std::string_view text) {
+  if (text.find("_x") == std::string_view::npos) {
+    appendValidUtf8(out, text);
+    return;
+  }
+  std::string valid;
+  appendValidUtf8(valid, text);
+  for (std::size_t at = 0; at < valid.size(); ++at) {
+    if (startsCharacterEscape(valid, at)) out += "_x005F";
+    out += valid[at];
+  }
+}
+
 // Column widths are in characters of the default font; a little room keeps the last one
 // clear of the border. A column is at most 255 characters wide.
 double columnWidth(std::size_t characters) {
@@ -60,16 +94,17 @@ double columnWidth(std::size_t characters) {
 
 XlsxWorkbook::XlsxWorkbook(std::string path, std::string temporaryFolder)
     : path_(std::move(path)), temporaryFolder_(std::move(temporaryFolder)) {
+  file_ = std::make_unique<platform::ReplacingFile>(path_);
   lxw_workbook_options options{};
   options.constant_memory = LXW_TRUE;
   options.tmpdir = temporaryFolder_.empty() ? nullptr : temporaryFolder_.data();
-  workbook_ = workbook_new_opt(path_.c_str(), &options);
+  workbook_ = workbook_new_opt(file_->temporaryPath().c_str(), &options);
   if (!workbook_) throw Failure("The workbook could not be created");
   addSheet();
 }
 
+// Never saved: nothing is written, the temporary data and file go.
 XlsxWorkbook::~XlsxWorkbook() {
-  // Never saved: nothing is written, the temporary data goes.
   if (workbook_) lxw_workbook_free(workbook_);
 }
 
@@ -98,7 +133,7 @@ void XlsxWorkbook::writeText(std::size_t row, std::size_t column, std::string_vi
   // Earlier rows are already on disk.
   if (row < sheet.lastRow) throw Failure("A row of the sheet was written out of order");
   std::string value;
-  appendValidUtf8(value, text);
+  appendCellText(value, text);
   check(worksheet_write_string(sheet.worksheet, static_cast<lxw_row_t>(row - 1),
                                static_cast<lxw_col_t>(column - 1), value.c_str(), nullptr));
   sheet.lastRow = row;
@@ -143,8 +178,10 @@ void XlsxWorkbook::save(const std::function<void()>& whileWaiting) {
   // The system's reason ("Disk full", "Path not found") tells the user more than the zip's.
   const bool fileFailed =
       error == LXW_ERROR_CREATING_XLSX_FILE || error == LXW_ERROR_ZIP_FILE_OPERATION;
+  if (error != LXW_NO_ERROR) file_->discard();
   if (fileFailed && systemError != 0) throw failureFromErrno(systemError);
   check(error);
+  file_->commit();
 }
 
 }  // namespace plovane

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "export/spreadsheet_application.h"
 
 struct lxw_workbook;
+namespace plovane::platform {
+class ReplacingFile;
+}
 struct lxw_worksheet;
 
 namespace plovane {
@@ -19,8 +23,10 @@ namespace plovane {
 // after a later one is lost, so the writer refuses it. Every failure is a Failure.
 class XlsxWorkbook {
  public:
-  // The file is written at save(). Temporary data goes into temporaryFolder, or the system's
-  // temporary folder when it is empty.
+  // The file is written at save(), under a temporary name beside path that takes its place
+  // only once it is complete: a workbook never saved, or whose saving fails, leaves path as
+  // it was. Temporary data goes into temporaryFolder, or the system's temporary folder when
+  // it is empty.
   explicit XlsxWorkbook(std::string path, std::string temporaryFolder = {});
   ~XlsxWorkbook();
   XlsxWorkbook(const XlsxWorkbook&) = delete;
@@ -55,6 +61,7 @@ class XlsxWorkbook {
 
   std::string path_;
   std::string temporaryFolder_;
+  std::unique_ptr<platform::ReplacingFile> file_;
   lxw_workbook* workbook_ = nullptr;
   std::vector<Sheet> sheets_;
 };

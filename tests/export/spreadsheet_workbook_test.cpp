@@ -47,6 +47,22 @@ std::string unescapeXml(std::string text) {
   return text;
 }
 
+// A cell's text as spreadsheet programs read it: each "_xHHHH_", from left to right, is the
+// character HHHH (in these tests always one of ASCII).
+std::string decodeCharacterEscapes(const std::string& text) {
+  static const std::regex escape("_x([0-9A-Fa-f]{4})_");
+  std::string decoded;
+  auto copied = text.begin();
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), escape);
+       it != std::sregex_iterator(); ++it) {
+    decoded.append(copied, (*it)[0].first);
+    decoded += static_cast<char>(std::stoi((*it)[1], nullptr, 16));
+    copied = (*it)[0].second;
+  }
+  decoded.append(copied, text.end());
+  return decoded;
+}
+
 // Every cell of a sheet by its reference ("A1"), with its type attribute before the text.
 std::map<std::string, std::string> cells(const std::string& xml) {
   std::map<std::string, std::string> found;
@@ -57,7 +73,8 @@ std::map<std::string, std::string> cells(const std::string& xml) {
     std::smatch text;
     const std::string body = (*it)[3];
     const bool isText = (*it)[2] == " t=\"inlineStr\"" && std::regex_match(body, text, inlineText);
-    found[(*it)[1]] = isText ? unescapeXml(text[1]) : "not text: " + (*it)[0].str();
+    found[(*it)[1]] =
+        isText ? decodeCharacterEscapes(unescapeXml(text[1])) : "not text: " + (*it)[0].str();
   }
   return found;
 }
@@ -85,8 +102,11 @@ TEST(SpreadsheetWorkbookTest, TheExportedWorkbookHoldsEveryTextAsTextInItsCell) 
   list.appendRow("=1+2", " will overwrite an older", "0042");
   list.appendRow("2024-01-02", "=HYPERLINK(\"x\")", "1E5");
   list.appendRow("/a/\xD0\x96\xE6\xBC\xA2 & <tag>", "", "/b/bad\xFF\xFE.txt");
+  // Texts that look like the workbook's escapes of characters, and control characters,
+  // which the workbook can hold only as such escapes.
+  list.appendRow("/a/note_x005F_.txt", "a_x0041_b_x004a__x12_", "/b/_xABCD\x01_x0041_x0042_\r");
   list.appendRow("/a/unchecked", " is newer than", "/b/");
-  list.setCheckedRange(0, 3, true);
+  list.setCheckedRange(0, 4, true);
   RecordingHost host;
   XlsxFileSpreadsheets spreadsheets(file);
 
@@ -109,7 +129,11 @@ TEST(SpreadsheetWorkbookTest, TheExportedWorkbookHoldsEveryTextAsTextInItsCell) 
       {"C4", "1E5"},
       // Bytes that are not UTF-8 become replacement characters, one each.
       {"A5", "/a/\xD0\x96\xE6\xBC\xA2 & <tag>"},
-      {"B5", "/b/bad\xEF\xBF\xBD\xEF\xBF\xBD.txt"}};
+      {"B5", "/b/bad\xEF\xBF\xBD\xEF\xBF\xBD.txt"},
+      // Each reads back as the row holds it.
+      {"A6", "/a/note_x005F_.txt"},
+      {"B6", "a_x0041_b_x004a__x12_"},
+      {"C6", "/b/_xABCD\x01_x0041_x0042_\r"}};
   EXPECT_EQ(cells(xml), expected) << xml;
   EXPECT_EQ(xml.find("<f>"), std::string::npos);
   // Each column as wide as its longest text, so none is cut off.
@@ -158,14 +182,15 @@ TEST(SpreadsheetWorkbookTest, AWorkbookThatCannotBeWrittenIsReportedNeverShown) 
   bool shown = false;
   auto show = [&](const std::string&) { shown = true; };
 
-  // A full disk, and a folder that is not there.
+  // A full disk, found when the workbook is saved, and a folder that is not there, found
+  // before the first row is written.
   for (const std::string& file : {std::string("/dev/full"), folder.path("missing/r.xlsx")}) {
-    // Saved on a thread of its own, as the window saves it: its failure still comes through.
-    XlsxSpreadsheet workbook(file, {}, show, [] {});
-    workbook.addWorkbook();
-    for (std::size_t row = 1; row <= 3000; ++row)
-      workbook.setCellValue(row, 1, std::string(80, 'x'));
     try {
+      // Saved on a thread of its own, as the window saves it: its failure still comes through.
+      XlsxSpreadsheet workbook(file, {}, show, [] {});
+      workbook.addWorkbook();
+      for (std::size_t row = 1; row <= 3000; ++row)
+        workbook.setCellValue(row, 1, std::string(80, 'x'));
       workbook.makeVisible();
       ADD_FAILURE() << "saving to " << file << " succeeded";
     } catch (const Failure& failure) {
