@@ -8,7 +8,9 @@
 
 #include "export/spreadsheet_application.h"
 #include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "platform/process.h"
+#include "window/display_check.h"
 #include "window/form1.h"
 #include "window/message_boxes.h"
 #include "window/qt_export_services.h"
@@ -46,6 +48,7 @@ void centreOnScreen(QWidget& window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  plovane::exitWhenNoDisplay(argc, argv);
   plovane::platform::restartWithListAllocator(argc, argv);
   QApplication application(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Kestrune"));
@@ -62,7 +65,11 @@ int main(int argc, char* argv[]) {
   plovane::Form1 form({messageBoxes, folderBrowser, settings, random, urlLauncher, saveFileDialog,
                        clipboard, plovane::nativeSpreadsheets(),
                        plovane::platform::nativeFileSystem(),
-                       QCoreApplication::applicationDirPath(), [] { std::_Exit(EXIT_SUCCESS); }});
+                       QCoreApplication::applicationDirPath(), [] {
+                         // A report half written at that moment is not left beside its file.
+                         plovane::platform::removeUnfinishedFiles();
+                         std::_Exit(EXIT_SUCCESS);
+                       }});
   folderBrowser.setOwner(&form);
   saveFileDialog.setOwner(&form);
   writeResultsOnRequest(form);

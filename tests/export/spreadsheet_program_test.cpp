@@ -216,7 +216,72 @@ TEST(SpreadsheetProgramTest, WithoutAProgramTheExportSaysSoTwice) {
 
   EXPECT_EQ(host.messages, (std::vector<std::string>{std::string(kSpreadsheetMissingForSoftware),
                                                      std::string(kSpreadsheetMissingForFeature)}));
+  // What was looked for and how to get it; no word of a program Linux does not have.
+  const std::string said = host.messages[0] + "\n" + host.messages[1];
+  for (const char* part : {"LibreOffice Calc", "soffice or localc on the PATH", ".xlsx files",
+                           "sudo apt install libreoffice-calc"}) {
+    EXPECT_NE(said.find(part), std::string::npos) << part << " in:\n" << said;
+  }
+  EXPECT_EQ(said.find("Excel"), std::string::npos) << said;
   EXPECT_FALSE(std::filesystem::exists(tree.path("cache")));
+}
+
+TEST(SpreadsheetProgramTest, AProgramThatFailsToStartOrEndsAtOnceIsNamedWithTheWorkbooksPlace) {
+  TempTree tree;
+  const DesktopEnvironment environment = environmentIn(tree);
+  const std::string program = tree.path("bin/soffice");
+  const std::string workbooks = tree.path("cache/Kestrune/Plovane/workbooks");
+  ResultList list;
+  list.addColumn("Newer");
+  list.appendRow("/a/x.txt");
+  list.setChecked(0, true);
+
+  const struct {
+    const char* script;
+    const char* reason;  // nothing when the program is left running, which is success
+  } cases[] = {
+      {"#!/bin/sh\nexit 1\n", "The program ended at once with exit status 1."},
+      {"#!/nonexistent/interpreter\n",
+       "The program could not be started: No such file or directory."},
+      {"#!/bin/sh\nkill -KILL $$\n", "The program was ended at once by signal 9 (Killed)."},
+      {"#!/bin/sh\nexec sleep 20\n", nullptr},
+  };
+  for (const auto& c : cases) {
+    tree.makeFile("bin/soffice", 0, c.script);
+    ::chmod(program.c_str(), 0755);
+    posix::DesktopSpreadsheets spreadsheets(environment);
+    RecordingHost host;
+    const auto started = std::chrono::steady_clock::now();
+
+    SaveResultsAsExcelFile(list, host, spreadsheets);
+
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_TRUE(host.errorReports.empty()) << c.script << host.errorReports.front();
+    EXPECT_FALSE(host.busy);
+    // The program is watched for the grace period at most, the window having its turns.
+    EXPECT_LT(took, posix::DesktopSpreadsheets::kStartGracePeriod + std::chrono::seconds(5));
+    if (!c.reason) {
+      EXPECT_TRUE(host.messages.empty()) << host.messages.front();
+      EXPECT_GE(took, posix::DesktopSpreadsheets::kStartGracePeriod);
+      EXPECT_GT(host.yields, 50);
+      continue;
+    }
+    ASSERT_EQ(host.messages.size(), 1u) << c.script;
+    const std::string& message = host.messages[0];
+    EXPECT_EQ(message.rfind("The spreadsheet program " + program + " could not open the results. " +
+                                c.reason + "\n",
+                            0),
+              0u)
+        << message;
+    // The workbook is where the message says, whole, to be opened by hand.
+    const std::string before = "The workbook was written to:\n";
+    const std::size_t at = message.find(before);
+    ASSERT_NE(at, std::string::npos) << message;
+    const std::size_t start = at + before.size();
+    const std::string workbook = message.substr(start, message.find('\n', start) - start);
+    EXPECT_EQ(workbook.rfind(workbooks + "/plovane-workbook-", 0), 0u) << workbook;
+    EXPECT_NE(fileText(workbook).find("xl/worksheets/sheet1.xml"), std::string::npos) << workbook;
+  }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "common/failure.h"
 
@@ -66,35 +68,110 @@ ssize_t readSome(int fd, void* buffer, std::size_t size) {
   return count;
 }
 
+// What the watching process learns of the program, sent through a pipe.
+struct StartReport {
+  enum Kind : int { kNotExecuted, kEnded };
+  Kind kind;
+  int value;  // the error number, or the wait status
+};
+
+// How often the program is looked at, and the window given a turn, during the grace period.
+constexpr int kWatchStepMilliseconds = 10;
+
+void writeReport(int fd, StartReport report) {
+  [[maybe_unused]] const ssize_t written = ::write(fd, &report, sizeof report);
+}
+
 [[noreturn]] void reportAndExit(int fd, int error) {
-  [[maybe_unused]] const ssize_t written = ::write(fd, &error, sizeof error);
+  writeReport(fd, {StartReport::kNotExecuted, error});
   _exit(127);
+}
+
+// The middle process: starts the program in a session of its own and watches it through the
+// grace period. Then it ends, so the program is adopted by init and reaped there.
+[[noreturn]] void startAndWatch(char* const* argv, int reports, int watchSteps) {
+  // An ignored SIGCHLD would reap the program unseen; the program gets the default, too.
+  signal(SIGCHLD, SIG_DFL);
+  const pid_t program = fork();
+  if (program < 0) reportAndExit(reports, errno);
+  if (program == 0) {
+    setsid();
+    execv(argv[0], argv);
+    reportAndExit(reports, errno);
+  }
+  for (int step = 0; step < watchSteps; ++step) {
+    poll(nullptr, 0, kWatchStepMilliseconds);
+    int status = 0;
+    const pid_t ended = waitpid(program, &status, WNOHANG);
+    if (ended == program) {
+      writeReport(reports, {StartReport::kEnded, status});
+      break;
+    }
+    if (ended < 0 && errno != EINTR) break;
+  }
+  _exit(0);
+}
+
+// All that comes through the pipe until its last writer has closed it.
+std::string readUntilClosed(int fd, const std::function<void()>& whileWaiting) {
+  std::string data;
+  for (;;) {
+    pollfd wait{fd, POLLIN, 0};
+    const int ready = poll(&wait, 1, whileWaiting ? kWatchStepMilliseconds : -1);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready <= 0) {
+      if (whileWaiting) whileWaiting();
+      continue;
+    }
+    char buffer[64];
+    const ssize_t count = readSome(fd, buffer, sizeof buffer);
+    if (count <= 0) break;
+    data.append(buffer, static_cast<std::size_t>(count));
+  }
+  return data;
+}
+
+void throwWhenFailed(const StartReport& report) {
+  if (report.kind == StartReport::kNotExecuted) {
+    throw Failure(std::string("The program could not be started: ") + std::strerror(report.value));
+  }
+  const int status = report.value;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return;
+  if (WIFEXITED(status)) {
+    throw Failure("The program ended at once with exit status " +
+                  std::to_string(WEXITSTATUS(status)));
+  }
+  const int number = WTERMSIG(status);
+  throw Failure("The program was ended at once by signal " + std::to_string(number) + " (" +
+                ::strsignal(number) + ")");
 }
 
 }  // namespace
 
-void startDetached(const std::vector<std::string>& arguments) {
+void startDetached(const std::vector<std::string>& arguments, std::chrono::milliseconds gracePeriod,
+                   const std::function<void()>& whileWaiting) {
   std::vector<char*> argv = argumentVector(arguments);
-  // The pipe closes on a successful exec; otherwise the error number comes through it.
-  Pipe errors;
+  const auto watchSteps = static_cast<int>(gracePeriod.count() / kWatchStepMilliseconds);
+  // The pipe closes on a successful exec and when the watch is over; what went wrong before
+  // then comes through it.
+  Pipe reports;
   const pid_t child = fork();
   if (child < 0) throw failureFromErrno(errno);
-  if (child == 0) {
-    // The middle process ends at once, so the program is adopted by init and reaped there.
-    const pid_t grandchild = fork();
-    if (grandchild < 0) reportAndExit(errors.writeEnd(), errno);
-    if (grandchild > 0) _exit(0);
-    setsid();
-    execv(argv[0], argv.data());
-    reportAndExit(errors.writeEnd(), errno);
+  if (child == 0) startAndWatch(argv.data(), reports.writeEnd(), watchSteps);
+  reports.closeWriteEnd();
+  std::string data;
+  try {
+    data = readUntilClosed(reports.readEnd(), whileWaiting);
+  } catch (...) {
+    waitFor(child);
+    throw;
   }
-  errors.closeWriteEnd();
   waitFor(child);
-  int error = 0;
-  if (readSome(errors.readEnd(), &error, sizeof error) == static_cast<ssize_t>(sizeof error)) {
-    throw Failure(std::string("The spreadsheet program could not be started: ") +
-                  failureFromErrno(error).what());
-  }
+  // The first report tells: a program that could not be executed also ends, later.
+  if (data.size() < sizeof(StartReport)) return;
+  StartReport report{};
+  std::memcpy(&report, data.data(), sizeof report);
+  throwWhenFailed(report);
 }
 
 std::optional<std::string> outputOf(const std::vector<std::string>& arguments,

@@ -6,8 +6,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "common/failure.h"
 #include "common/host.h"
@@ -56,6 +58,13 @@ void removeOldWorkbooks(const std::string& parent) {
   }
 }
 
+std::string notOpenedMessage(const std::string& program, const std::string& reason,
+                             const std::string& workbook) {
+  return "The spreadsheet program " + program + " could not open the results. " + reason +
+         ".\n\nThe workbook was written to:\n" + workbook +
+         "\n\nOpen it from there by hand. It stays there for a day at least.";
+}
+
 // One export's workbook in a new private folder, opened in the program once it is saved.
 class DesktopSpreadsheet final : public SpreadsheetApplication {
  public:
@@ -68,8 +77,7 @@ class DesktopSpreadsheet final : public SpreadsheetApplication {
     const std::string folder = newWorkbookFolder(workbooksFolder_);
     file_ = std::make_unique<XlsxSpreadsheet>(
         folder + "/" + kWorkbookName, folder,
-        [open = open_](const std::string& path) { startDetached(open(path)); },
-        [this] { host_.yield(); });
+        [this](const std::string& path) { openInProgram(path); }, [this] { host_.yield(); });
     file_->addWorkbook();
   }
   void writeHeaderCell(std::size_t column, std::string_view text) override {
@@ -83,6 +91,18 @@ class DesktopSpreadsheet final : public SpreadsheetApplication {
   void makeVisible() override { workbook().makeVisible(); }
 
  private:
+  // A program that fails to start, or ends at once with a failure (a build without a
+  // window system, a broken installation), is no fault of ours to report as an error: a
+  // message names it and says where the workbook is, to be opened by hand.
+  void openInProgram(const std::string& workbook) {
+    const std::vector<std::string> command = open_(workbook);
+    try {
+      startDetached(command, DesktopSpreadsheets::kStartGracePeriod, [this] { host_.yield(); });
+    } catch (const Failure& failure) {
+      host_.showMessage(notOpenedMessage(command.front(), failure.what(), workbook));
+    }
+  }
+
   XlsxSpreadsheet& workbook() {
     if (!file_) throw Failure("No workbook has been added");
     return *file_;
