@@ -92,6 +92,21 @@ Outcome run(const TempTree& temp, const std::vector<std::string>& arguments,
   return finish(temp, start(temp, arguments, pipeTo, temporaryFolder));
 }
 
+// What the command shows on a terminal, run in the tree's root with the given arguments.
+std::string onATerminal(const TempTree& temp, const std::string& arguments) {
+  const std::string command = "cd '" + temp.root() + "' && script -qec \"'" +
+                              std::string(PLOVANE_CLI_PATH) + "' " + arguments +
+                              "\" /dev/null 2>&1";
+  std::string shown;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t count; (count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      shown.append(buffer, count);
+    pclose(pipe);
+  }
+  return shown;
+}
+
 std::vector<std::string> namesIn(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
@@ -222,6 +237,19 @@ TEST_F(CompareCommandTest, ExitStatusIsZeroOneOrTwoAsForDiffAndTroubleIsToldOnOn
   const Outcome help = run(tree, {"compare", "--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("Example:"), std::string::npos);
+}
+
+TEST_F(CompareCommandTest, NamesCannotDriveATerminalYetKeepTheirBytesInAPipe) {
+  const std::string evil = "evil\x1b]0;PWNED\x07\x1b[31mred\rx.txt";
+  tree.makeFile("A/" + evil);
+  // On a terminal (script(1) gives the command one), every control character is escaped.
+  const std::string shown = onATerminal(tree, "compare A B");
+  EXPECT_NE(shown.find("evil\\033]0;PWNED\\007\\033[31mred\\015x.txt"), std::string::npos)
+      << shown;
+  EXPECT_EQ(shown.find('\x1b'), std::string::npos) << shown;
+  // In a pipe the name is written as it is.
+  const Outcome piped = run(tree, {"compare", "--tsv", "A", "B"});
+  EXPECT_NE(piped.out.find(evil), std::string::npos);
 }
 
 TEST_F(CompareCommandTest, AReaderThatStopsEarlyEndsTheCommandQuietly) {
