@@ -102,46 +102,30 @@ class OutputHost final : public Host {
   // Told after the writing, when standard error may be quiet meanwhile.
   void showMessage(const std::string& text) override { messages_.push_back(text); }
   void showErrorReport(const std::string& text) override {
-    if (failed_) return;
-    failed_ = true;
     // The trap shows its report while the failure is being handled: the failure itself,
     // with the system's own words for it, can be had here.
-    try {
-      if (const std::exception_ptr current = std::current_exception()) {
-        std::rethrow_exception(current);
-      }
-      reason_ = text.substr(0, text.find("\r\n"));
-    } catch (const Failure& failure) {
-      reason_ = reasonOf(failure);
-    } catch (const std::exception& exception) {
-      reason_ = exception.what();
-    } catch (...) {
-      reason_ = text.substr(0, text.find("\r\n"));
-    }
+    const std::exception_ptr current = std::current_exception();
+    fail(current ? reasonOf(current) : text.substr(0, text.find("\r\n")));
   }
   bool isBusy() const override { return console_.isBusy(); }
   void setBusy(bool busy) override { console_.setBusy(busy); }
   SettingsStore& settings() override { return console_.settings(); }
 
-  // For a failure that came past the trap.
+  // The first failure is the one told.
   void fail(const std::string& reason) {
-    if (failed_) return;
-    failed_ = true;
-    reason_ = reason;
+    if (!reason_) reason_ = reason;
   }
 
-  bool failed() const { return failed_; }
-  const std::string& reason() const { return reason_; }
+  bool failed() const { return reason_.has_value(); }
+  const std::string& reason() const { return *reason_; }
 
   // Runs the writer with this host; whatever it told meanwhile goes to the console after.
   template <class Writer>
   void run(Writer&& writer) {
     try {
       writer(*this);
-    } catch (const Failure& failure) {
-      fail(reasonOf(failure));
-    } catch (const std::exception& exception) {
-      fail(exception.what());
+    } catch (...) {
+      fail(reasonOf(std::current_exception()));
     }
     for (const std::string& message : messages_) console_.showMessage(message);
     messages_.clear();
@@ -149,8 +133,7 @@ class OutputHost final : public Host {
 
  private:
   ConsoleHost& console_;
-  bool failed_ = false;
-  std::string reason_;
+  std::optional<std::string> reason_;
   std::vector<std::string> messages_;
 };
 
@@ -205,7 +188,7 @@ class Outputs {
     if (outFailed_) return;
     std::optional<platform::ReplacingFile> temporary;
     try {
-      temporary.emplace(temporaryFolder() + platform::kSeparator + "plovane-output");
+      temporary.emplace(platform::temporaryFolder() + platform::kSeparator + "plovane-output");
     } catch (const Failure& failure) {
       trouble("cannot make a temporary file for standard output: " + reasonOf(failure));
       return;
@@ -231,11 +214,6 @@ class Outputs {
     outFailed_ = true;
     trouble(std::string("cannot write to standard output: ") +
             std::strerror(error != 0 ? error : EIO));
-  }
-
-  static std::string temporaryFolder() {
-    const char* folder = std::getenv("TMPDIR");
-    return folder && *folder ? folder : "/tmp";
   }
 
   void copyToOut(const std::string& path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -42,5 +43,7 @@ Failure failureFromErrno(int errorNumber);
 
 // The system's words for a failure where it has them, else its description.
 std::string reasonOf(const Failure& failure);
+// The same for any exception; one that is no Failure gives its own text.
+std::string reasonOf(const std::exception_ptr& failure);
 
 }  // namespace plovane

@@ -10,6 +10,10 @@ namespace plovane::platform {
 // bytes the system gives, on Windows the UTF-16 command line converted.
 std::vector<std::string> commandLineArguments(int argc, char** argv);
 
+// The system's temporary folder, without a final separator: $TMPDIR or /tmp on POSIX, the
+// user's temporary folder on Windows.
+std::string temporaryFolder();
+
 // A new folder that only this user can enter, in the system's temporary folder. Throws a
 // Failure when none can be made.
 std::string makePrivateTemporaryFolder();

@@ -23,6 +23,7 @@
 #include "form/start_arguments.h"
 #include "form/text_exports.h"
 #include "window/qt_services.h"
+#include "window/result_cell_delegate.h"
 
 namespace plovane {
 

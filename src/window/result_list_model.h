@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QStyledItemDelegate>
 #include <QTimer>
 
 #include "common/result_list.h"
@@ -51,19 +50,6 @@ class ResultListModel final : public QAbstractTableModel, private ResultListObse
   int shownRows_ = 0;  // rows the view knows of; lags behind the list while appending
   int shownColumns_ = 0;
   QTimer flushTimer_;
-};
-
-// Paints the cells of a result list. A path too wide for its cell loses the middle of its
-// folder, so that the start of the folder and the whole file name show; a name too wide by
-// itself, and any other text, is elided as the view says.
-class ResultCellDelegate final : public QStyledItemDelegate {
-  Q_OBJECT
-
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
-  void paint(QPainter* painter, const QStyleOptionViewItem& option,
-             const QModelIndex& index) const override;
 };
 
 }  // namespace plovane

@@ -13,6 +13,7 @@
 
 #include "common/failure.h"
 #include "common/host.h"
+#include "platform/process.h"
 #include "export/posix/child_process.h"
 #include "export/xlsx_spreadsheet.h"
 
@@ -120,10 +121,7 @@ DesktopSpreadsheets::DesktopSpreadsheets(DesktopEnvironment environment)
     : environment_(std::move(environment)) {}
 
 std::string DesktopSpreadsheets::workbooksFolder() const {
-  if (environment_.cacheFolder.empty()) {
-    const char* temporary = std::getenv("TMPDIR");
-    return temporary && *temporary ? temporary : "/tmp";
-  }
+  if (environment_.cacheFolder.empty()) return platform::temporaryFolder();
   return environment_.cacheFolder + "/Kestrune/Plovane/workbooks";
 }
 

@@ -207,38 +207,25 @@ ReplacingFile::~ReplacingFile() {
 
 void ReplacingFile::commit() {
   if (!stream_) throw Failure("No file is open to write to");
-  errno = 0;
-  if (std::fflush(stream_) != 0) {
-    const int error = errno;
+  // Whatever fails, the target stays as it was and the temporary file goes.
+  const auto giveUp = [this](int error) {
     discard();
     throwErrno(error);
-  }
+  };
+  errno = 0;
+  if (std::fflush(stream_) != 0) giveUp(errno);
   const int descriptor = fileno(stream_);
   if (!direct_) {
     takeOverPermissions(descriptor, statusOf(target_));
-    // A device or a pipe has nothing to flush to a disk.
-    if (fsync(descriptor) != 0 && errno != EINVAL && errno != ENOTSUP) {
-      const int error = errno;
-      discard();
-      throwErrno(error);
-    }
+    // A file system that cannot flush to its disk (some FUSE ones) is taken at its word.
+    if (fsync(descriptor) != 0 && errno != EINVAL && errno != ENOTSUP) giveUp(errno);
   }
-  std::FILE* stream = stream_;
-  stream_ = nullptr;
+  std::FILE* stream = std::exchange(stream_, nullptr);
   errno = 0;
-  if (std::fclose(stream) != 0) {
-    const int error = errno;
-    discard();
-    throwErrno(error);
-  }
+  if (std::fclose(stream) != 0) giveUp(errno);
   if (direct_) return;
-  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    const int error = errno;
-    discard();
-    throwErrno(error);
-  }
-  removalSlots.disarm(removalSlot_);
-  removalSlot_ = -1;
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) giveUp(errno);
+  removalSlots.disarm(std::exchange(removalSlot_, -1));
   temporary_.clear();
   syncFolderOf(target_);
 }
@@ -249,8 +236,7 @@ void ReplacingFile::discard() noexcept {
     stream_ = nullptr;
   }
   if (!direct_ && !temporary_.empty()) unlink(temporary_.c_str());
-  removalSlots.disarm(removalSlot_);
-  removalSlot_ = -1;
+  removalSlots.disarm(std::exchange(removalSlot_, -1));
   temporary_.clear();
 }
 

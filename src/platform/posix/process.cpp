@@ -16,9 +16,13 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
   return std::vector<std::string>(argv, argv + argc);
 }
 
-std::string makePrivateTemporaryFolder() {
+std::string temporaryFolder() {
   const char* folder = std::getenv("TMPDIR");
-  std::string pattern = std::string(folder && *folder ? folder : "/tmp") + "/plovane-XXXXXX";
+  return folder && *folder ? folder : "/tmp";
+}
+
+std::string makePrivateTemporaryFolder() {
+  std::string pattern = temporaryFolder() + "/plovane-XXXXXX";
   if (!mkdtemp(pattern.data())) throw failureFromErrno(errno);
   return pattern;
 }

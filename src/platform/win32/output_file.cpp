@@ -173,28 +173,20 @@ ReplacingFile::~ReplacingFile() {
 
 void ReplacingFile::commit() {
   if (!stream_) throw Failure("No file is open to write to");
-  errno = 0;
-  if (std::fflush(stream_) != 0) {
-    const int error = errno;
+  // Whatever fails, the target stays as it was and the temporary file goes.
+  const auto giveUp = [this](const Failure& failure) {
     discard();
-    throwErrno(error);
-  }
+    throw failure;
+  };
+  errno = 0;
+  if (std::fflush(stream_) != 0) giveUp(failureFromErrno(errno != 0 ? errno : EIO));
   if (!direct_) {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream_)));
-    if (!FlushFileBuffers(handle)) {
-      const DWORD error = GetLastError();
-      discard();
-      throw failureFromWindowsError(error);
-    }
+    if (!FlushFileBuffers(handle)) giveUp(failureFromWindowsError(GetLastError()));
   }
-  std::FILE* stream = stream_;
-  stream_ = nullptr;
+  std::FILE* stream = std::exchange(stream_, nullptr);
   errno = 0;
-  if (std::fclose(stream) != 0) {
-    const int error = errno;
-    discard();
-    throwErrno(error);
-  }
+  if (std::fclose(stream) != 0) giveUp(failureFromErrno(errno != 0 ? errno : EIO));
   if (direct_) return;
   const std::wstring wideTarget = toWide(target_);
   const std::wstring wideTemporary = toWide(temporary_);
@@ -205,12 +197,9 @@ void ReplacingFile::commit() {
                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
   if (!replaced && !MoveFileExW(wideTemporary.c_str(), wideTarget.c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD error = GetLastError();
-    discard();
-    throw failureFromWindowsError(error);
+    giveUp(failureFromWindowsError(GetLastError()));
   }
-  removalList().disarm(removalSlot_);
-  removalSlot_ = -1;
+  removalList().disarm(std::exchange(removalSlot_, -1));
   temporary_.clear();
 }
 
@@ -220,8 +209,7 @@ void ReplacingFile::discard() noexcept {
     stream_ = nullptr;
   }
   if (!direct_ && !temporary_.empty()) DeleteFileW(toWide(temporary_).c_str());
-  removalList().disarm(removalSlot_);
-  removalSlot_ = -1;
+  removalList().disarm(std::exchange(removalSlot_, -1));
   temporary_.clear();
 }
 

@@ -47,9 +47,15 @@ std::vector<std::string> commandLineArguments(int, char**) {
   return arguments;
 }
 
+std::string temporaryFolder() {
+  std::wstring folder(MAX_PATH + 1, L'\0');
+  folder.resize(GetTempPathW(static_cast<DWORD>(folder.size()), folder.data()));
+  if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
+  return toUtf8(folder);
+}
+
 std::string makePrivateTemporaryFolder() {
-  std::wstring base(MAX_PATH + 1, L'\0');
-  base.resize(GetTempPathW(static_cast<DWORD>(base.size()), base.data()));
+  const std::wstring base = toWide(temporaryFolder()) + L"\\";
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::wstring folder = base + L"plovane-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                                 std::to_wstring(GetTickCount64() + attempt);
