@@ -5,7 +5,7 @@
 #include "bench_support.h"
 #include "common/result_list.h"
 #include "common/shared_text.h"
-#include "compare/comparison_run.h"
+#include "form/comparison_run.h"
 #include "platform/file_system.h"
 
 namespace plovane::bench {

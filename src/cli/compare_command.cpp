@@ -13,7 +13,7 @@
 #include "cli/terminal_text.h"
 #include "common/failure.h"
 #include "common/result_list.h"
-#include "compare/comparison_run.h"
+#include "form/comparison_run.h"
 #include "export/clipboard_text.h"
 #include "export/text_report.h"
 #include "form/folder_chooser.h"

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "common/result_list.h"
-#include "compare/comparison_run.h"
+#include "form/comparison_run.h"
 #include "form/form_setup.h"
 #include "window/qt_host.h"
 #include "window/result_list_model.h"

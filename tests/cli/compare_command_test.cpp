@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "common/result_list.h"
-#include "compare/comparison_run.h"
+#include "form/comparison_run.h"
 #include "export/clipboard_text.h"
 #include "export/text_report.h"
 #include "form/form_setup.h"

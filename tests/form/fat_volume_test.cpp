@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/result_list.h"
-#include "compare/comparison_run.h"
+#include "form/comparison_run.h"
 #include "platform/file_system.h"
 #include "recording_host.h"
 #include "temp_tree.h"

@@ -9,7 +9,7 @@
 
 #include "common/failure.h"
 #include "common/result_list.h"
-#include "compare/comparison_run.h"
+#include "form/comparison_run.h"
 #include "faulty_file_system.h"
 #include "platform/file_system.h"
 #include "recording_host.h"

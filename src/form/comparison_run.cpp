@@ -1,4 +1,4 @@
-#include "compare/comparison_run.h"
+#include "form/comparison_run.h"
 
 #include <memory>
 #include <optional>
