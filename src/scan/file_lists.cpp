@@ -36,11 +36,14 @@ DateTime GetFileLastModified(const platform::FileSystem& fs, const std::string& 
 DateTime FileTimeToLocalDate(std::int64_t unixSeconds, std::int64_t utcOffsetSeconds) {
   constexpr std::int64_t kEarliest = std::numeric_limits<std::int64_t>::min() + 1;  // not "none"
   constexpr std::int64_t kLatest = std::numeric_limits<std::int64_t>::max();
-  std::int64_t localSeconds = 0;
-  if (__builtin_add_overflow(unixSeconds, utcOffsetSeconds, &localSeconds)) {
-    localSeconds = utcOffsetSeconds > 0 ? kLatest : kEarliest;
+  // The sum saturates: a time at either end of the range stays there.
+  if (utcOffsetSeconds > 0 && unixSeconds > kLatest - utcOffsetSeconds) {
+    return DateTime::fromLocalSeconds(kLatest);
   }
-  return DateTime::fromLocalSeconds(std::max(localSeconds, kEarliest));
+  if (utcOffsetSeconds < 0 && unixSeconds < kEarliest - utcOffsetSeconds) {
+    return DateTime::fromLocalSeconds(kEarliest);
+  }
+  return DateTime::fromLocalSeconds(std::max(unixSeconds + utcOffsetSeconds, kEarliest));
 }
 
 bool PathExists(const platform::FileSystem& fs, const std::string& path) {

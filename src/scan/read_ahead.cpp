@@ -106,7 +106,7 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
     if (IsAcceptedSubFolderName(sub.name)) {
       Found& child = found.emplace_back();
       child.key = key + sub.name + platform::kSeparator;
-      child.info = std::move(sub.info);
+      child.info = sub.info;
       child.infoFailure = std::move(sub.infoFailure);
       child.walked = child.info && !IsHiddenSystemFolder(child.info->attributes) &&
                      std::find(chain.begin(), chain.end(), child.info->id) == chain.end();
@@ -116,7 +116,7 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
 
   lock.lock();
   if (infoWanted) {
-    folder.info = std::move(read.info);
+    folder.info = read.info;
     folder.infoFailure = read.infoFailure;
   }
   folder.subFolders = std::move(read.subFolders);
@@ -133,7 +133,7 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
     child.depth = folder.depth + 1;
     child.order = nextOrder_++;
     child.parent = &key;
-    child.info = std::move(sub.info);
+    child.info = sub.info;
     child.infoFailure = sub.infoFailure;
     if (sub.walked) {
       child.state = State::kQueued;
