@@ -32,6 +32,8 @@ PLOVANE_PACKAGES=(
   man-db
   dosfstools
   fusefat
+  clang-format
+  clang-tidy
 )
 
 PLOVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
@@ -42,6 +44,10 @@ PLOVANE_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 PLOVANE_BUILD="$PLOVANE_ROOT/build"
 # shellcheck disable=SC2034
 PLOVANE_BUILD_OPTIONS=(-DPLOVANE_BUILD_TESTS=ON -DPLOVANE_BUILD_BENCH=ON -DPLOVANE_BUILD_WINDOW=ON -DPLOVANE_SANITIZE=OFF)
+# CI builds the project's own code with warnings as errors (.ci/run sets it).
+if [[ ${PLOVANE_WARNINGS_AS_ERRORS:-OFF} == ON ]]; then
+  PLOVANE_BUILD_OPTIONS+=(-DPLOVANE_WARNINGS_AS_ERRORS=ON)
+fi
 
 # Build parallelism; defaults to every core. Set PLOVANE_JOBS=1 on a shared machine.
 PLOVANE_JOBS="${PLOVANE_JOBS:-$(nproc 2>/dev/null || echo 2)}"
