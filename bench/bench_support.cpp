@@ -1,16 +1,15 @@
 #include "bench_support.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 namespace plovane::bench {
 namespace {
@@ -20,23 +19,18 @@ std::string& programName() {
   return name;
 }
 
+double smallest(const std::vector<double>& times) {
+  return times.empty() ? std::numeric_limits<double>::infinity()
+                       : *std::min_element(times.begin(), times.end());
+}
+
 void removeOpenFolder(int folderFd) {
-  DIR* dir = fdopendir(folderFd);
-  if (dir == nullptr) {
-    close(folderFd);
-    return;
-  }
-  const int fd = dirfd(dir);
-  while (const dirent* entry = readdir(dir)) {
-    const char* name = entry->d_name;
-    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
-    if (unlinkat(fd, name, 0) == 0) continue;
-    if (errno != EISDIR && errno != EPERM) continue;
-    const int sub = openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  forEachEntry(folderFd, [](int fd, const dirent& entry) {
+    if (unlinkat(fd, entry.d_name, 0) == 0 || (errno != EISDIR && errno != EPERM)) return;
+    const int sub = openat(fd, entry.d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (sub >= 0) removeOpenFolder(sub);
-    unlinkat(fd, name, AT_REMOVEDIR);
-  }
-  closedir(dir);
+    unlinkat(fd, entry.d_name, AT_REMOVEDIR);
+  });
 }
 
 }  // namespace
@@ -55,8 +49,17 @@ double milliseconds(Clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
 }
 
-const char* yesNo(bool value) {
-  return value ? "yes" : "no";
+void Runs::add(Timing timing) {
+  seconds.push_back(timing.seconds);
+  cpuSeconds.push_back(timing.cpuSeconds);
+}
+
+double Runs::best() const {
+  return smallest(seconds);
+}
+
+double Runs::bestCpu() const {
+  return smallest(cpuSeconds);
 }
 
 void printTimes(const char* key, const std::vector<double>& times) {
@@ -65,43 +68,28 @@ void printTimes(const char* key, const std::vector<double>& times) {
   std::printf("\n");
 }
 
+void printCheck(const std::vector<std::string>& faults) {
+  std::printf("check: %s\n", faults.empty() ? "ok" : "MISMATCH");
+  for (const auto& fault : faults) std::printf("check_fault: %s\n", fault.c_str());
+  std::fflush(stdout);
+}
+
+const char* yesNo(bool value) {
+  return value ? "yes" : "no";
+}
+
 void setProgramName(std::string_view name) {
   programName() = name;
 }
 
 void die(const std::string& what) {
-  std::fprintf(stderr, "%s: %s: %s\n", programName().c_str(), what.c_str(), std::strerror(errno));
+  fail(what + ": " + std::strerror(errno));
+}
+
+void fail(const std::string& what) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: %s\n", programName().c_str(), what.c_str());
   std::exit(2);
-}
-
-std::optional<std::uint64_t> parseCount(const char* text, std::uint64_t limit) {
-  char* end = nullptr;
-  errno = 0;
-  const unsigned long long value = std::strtoull(text, &end, 10);
-  if (errno != 0 || end == text || *end != 0 || value == 0 || value > limit) return {};
-  return value;
-}
-
-long statusKiB(std::string_view key) {
-  std::FILE* status = std::fopen("/proc/self/status", "r");
-  if (status == nullptr) die("cannot read /proc/self/status");
-  char line[256];
-  long value = -1;
-  while (value < 0 && std::fgets(line, sizeof line, status) != nullptr) {
-    const std::string_view text = line;
-    if (text.size() > key.size() && text.substr(0, key.size()) == key && text[key.size()] == ':')
-      value = std::strtol(line + key.size() + 1, nullptr, 10);
-  }
-  std::fclose(status);
-  if (value < 0) die("no " + std::string(key) + " in /proc/self/status");
-  return value;
-}
-
-void resetPeakResident() {
-  const int fd = open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
-  const bool reset = fd >= 0 && write(fd, "5", 1) == 1;
-  if (fd >= 0) close(fd);
-  if (!reset) die("cannot reset the peak resident size");
 }
 
 void makeFolder(const std::string& path) {

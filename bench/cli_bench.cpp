@@ -10,11 +10,11 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
-#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "bench_options.h"
 #include "bench_support.h"
 #include "synthetic_trees.h"
 
@@ -46,43 +46,20 @@ std::optional<double> timeCommand(const std::vector<std::string>& command) {
 }
 
 double best(const std::vector<std::string>& command, int runs, const char* key) {
-  std::vector<double> times;
+  Runs times;
   for (int run = 0; run < runs; ++run) {
     const std::optional<double> seconds = timeCommand(command);
-    if (!seconds) die(std::string("could not run ") + command[0]);
-    times.push_back(*seconds);
+    if (!seconds) fail("could not run " + command[0]);
+    times.add({*seconds, 0});
   }
-  printTimes(key, times);
-  return *std::min_element(times.begin(), times.end());
+  printTimes(key, times.seconds);
+  return times.best();
 }
 
-int benchMain(int argc, char** argv) {
-  setProgramName("plovane-cli-bench");
-  if (argc < 2) {
-    std::fputs(
-        "usage: plovane-cli-bench PLOVANE [--files N] [--runs N]\n"
-        "Times 'PLOVANE compare --tsv A B > /dev/null' against 'rsync -rn --itemize-changes A/ "
-        "B/'\n"
-        "on two synthetic trees (warm cache, best of --runs), and the command's start-up on\n"
-        "two empty folders against 'true'. Prints key: value lines.\n",
-        stderr);
-    return 2;
-  }
-  const std::string plovane = argv[1];
-  std::uint32_t files = 200'000;
-  int runs = 3;
-  for (int i = 2; i + 1 < argc; i += 2) {
-    const std::string option = argv[i];
-    if (option == "--files" && parseCount(argv[i + 1], 50'000'000, files)) continue;
-    if (option == "--runs" && parseCount(argv[i + 1], 100, runs)) continue;
-    die("bad option " + option);
-  }
-
+int benchMain(const std::string& plovane, std::uint32_t files, int runs) {
   const std::string temp = temporaryFolder();
   const std::string left = temp + "/left/", right = temp + "/right/";
-  const Trees trees = plannedTrees(files);
-  generateSide(trees, trees.left, left);
-  generateSide(trees, trees.right, right);
+  generateTrees(plannedTrees(files), left, right);
   makeFolder(temp + "/empty1");
   makeFolder(temp + "/empty2");
   std::printf("files_per_side: %" PRIu32 "\n", files);
@@ -102,12 +79,14 @@ int benchMain(int argc, char** argv) {
   // Start-up: many runs, the best of each, so that one slow start does not count.
   const std::vector<std::string> empty = {plovane, "compare", "--tsv", temp + "/empty1",
                                           temp + "/empty2"};
-  double emptySeconds = std::numeric_limits<double>::infinity();
-  double trueSeconds = std::numeric_limits<double>::infinity();
+  Runs emptyRuns;
+  Runs trueRuns;
   for (int run = 0; run < 50; ++run) {
-    emptySeconds = std::min(emptySeconds, timeCommand(empty).value_or(emptySeconds));
-    trueSeconds = std::min(trueSeconds, timeCommand({"true"}).value_or(trueSeconds));
+    if (const auto seconds = timeCommand(empty)) emptyRuns.add({*seconds, 0});
+    if (const auto seconds = timeCommand({"true"})) trueRuns.add({*seconds, 0});
   }
+  const double emptySeconds = emptyRuns.best();
+  const double trueSeconds = trueRuns.best();
   std::printf("startup_ms: %.2f\n", emptySeconds * 1e3);
   std::printf("true_ms: %.2f\n", trueSeconds * 1e3);
   std::printf("startup_over_true_ms: %.2f\n", (emptySeconds - trueSeconds) * 1e3);
@@ -120,5 +99,19 @@ int benchMain(int argc, char** argv) {
 }  // namespace plovane::bench
 
 int main(int argc, char** argv) {
-  return plovane::bench::benchMain(argc, argv);
+  using namespace plovane::bench;
+  std::string plovane;
+  std::uint32_t files = 200'000;
+  int runs = 3;
+  CLI::App app(
+      "Times 'PLOVANE compare --tsv A B > /dev/null' against 'rsync -rn --itemize-changes A/ B/'\n"
+      "on two synthetic trees (warm cache, best of --runs), and the command's start-up on\n"
+      "two empty folders against 'true'. Prints key: value lines.\n",
+      "plovane-cli-bench");
+  app.add_option("PLOVANE", plovane, "the command line to time, such as build/src/cli/plovane")
+      ->required();
+  addCount(app, "--files", files, 50'000'000u, "files per side");
+  addCount(app, "--runs", runs, 100, "timed runs of each command");
+  parseCommandLine(app, argc, argv);
+  return benchMain(plovane, files, runs);
 }

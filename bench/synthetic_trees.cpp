@@ -7,79 +7,32 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <functional>
 #include <numeric>
 
 #include "bench_support.h"
 
 namespace plovane::bench {
+namespace {
 
-std::uint32_t fanoutFor(std::uint32_t folders) {
-  std::uint32_t fanout = 1;
-  while (std::uint64_t(fanout) * fanout * fanout < folders) ++fanout;
-  return fanout;
+constexpr std::int64_t kBaseSeconds = 1'600'000'000;  // September 2020
+
+// Trees of that many leaves a side, with the smallest fan-out whose three levels hold them.
+Trees emptyTrees(std::uint32_t folders) {
+  Trees trees;
+  trees.folders = folders;
+  while (std::uint64_t(trees.fanout) * trees.fanout * trees.fanout < folders) ++trees.fanout;
+  return trees;
 }
 
+// Same-named files of the two sides usually live in different sub-folders: the right side's
+// folders are a permutation of the left side's, as after a reorganisation.
 std::function<std::uint32_t(std::uint32_t)> folderPermutation(std::uint32_t folders) {
   std::uint32_t step = folders / 2 + folders / 8 + 1;
   while (std::gcd(step, folders) != 1) ++step;
   return [=](std::uint32_t folder) {
     return static_cast<std::uint32_t>((std::uint64_t(folder) * step + 1) % folders);
   };
-}
-
-std::string folderPath(const Trees& trees, std::uint32_t folder, int levels) {
-  const std::uint32_t b = trees.fanout;
-  const std::uint32_t digits[3] = {folder / (b * b), folder / b % b, folder % b};
-  std::string path;
-  for (int level = 0; level < levels; ++level) {
-    path += 'd';
-    path += std::to_string(digits[level]);
-    path += '/';
-  }
-  return path;
-}
-
-void appendName(std::string& out, const PlannedFile& file) {
-  char buffer[32];
-  const int length =
-      std::snprintf(buffer, sizeof buffer, "%c%08" PRIu32 ".txt", file.kind, file.nameId);
-  out.append(buffer, static_cast<std::size_t>(length));
-}
-
-Trees plannedTrees(std::uint32_t filesPerSide) {
-  Trees trees;
-  trees.folders =
-      std::max<std::uint32_t>(1, (filesPerSide + kFilesPerFolder - 1) / kFilesPerFolder);
-  trees.fanout = fanoutFor(trees.folders);
-  const auto permute = folderPermutation(trees.folders);
-  const std::uint32_t repeatedNames = std::max<std::uint32_t>(1, trees.folders / 4);
-  trees.left.reserve(filesPerSide);
-  trees.right.reserve(filesPerSide);
-  for (std::uint32_t i = 0; i < filesPerSide; ++i) {
-    const std::uint32_t folder = i / kFilesPerFolder;
-    const std::uint32_t slot = i % kFilesPerFolder;
-    PlannedFile left{folder, i, kBaseSeconds + i, 0, 'f'};
-    PlannedFile right{permute(folder), i, kBaseSeconds + i, 0, 'f'};
-    if (slot < 5) {
-      left.kind = 'a';
-      right.kind = 'b';
-    } else if (slot == 5) {
-      // One such file per folder; name k recurs in folders k, k + repeatedNames, ... and the
-      // occurrence number sets the time, so equal occurrence numbers give equal times.
-      const std::uint32_t occurrence = folder / repeatedNames;
-      left.kind = right.kind = 'r';
-      left.nameId = right.nameId = folder % repeatedNames;
-      left.seconds = right.seconds = kBaseSeconds + 7 * std::int64_t(occurrence);
-    } else if (slot < 16) {
-      right.seconds += (i % 2 == 0) ? 3600 : -3600;
-    } else {
-      left.nanos = 100'000'000;
-      right.nanos = (i % 2 == 0) ? 400'000'000 : 100'000'000;
-    }
-    trees.left.push_back(left);
-    trees.right.push_back(right);
-  }
-  return trees;
 }
 
 // Everything is relative to an open folder descriptor, and the time is set on the open file
@@ -111,6 +64,85 @@ void generateSide(const Trees& trees, const std::vector<PlannedFile>& files,
     }
     close(folderFd);
   }
+}
+
+}  // namespace
+
+std::string folderPath(const Trees& trees, std::uint32_t folder, int levels) {
+  const std::uint32_t b = trees.fanout;
+  const std::uint32_t digits[3] = {folder / (b * b), folder / b % b, folder % b};
+  std::string path;
+  for (int level = 0; level < levels; ++level) path += 'd' + std::to_string(digits[level]) + '/';
+  return path;
+}
+
+void appendName(std::string& out, const PlannedFile& file) {
+  char buffer[32];
+  const int length =
+      std::snprintf(buffer, sizeof buffer, "%c%08" PRIu32 ".txt", file.kind, file.nameId);
+  out.append(buffer, static_cast<std::size_t>(length));
+}
+
+Trees plannedTrees(std::uint32_t filesPerSide) {
+  Trees trees = emptyTrees(
+      std::max<std::uint32_t>(1, (filesPerSide + kFilesPerFolder - 1) / kFilesPerFolder));
+  const auto permute = folderPermutation(trees.folders);
+  const std::uint32_t repeatedNames = std::max<std::uint32_t>(1, trees.folders / 4);
+  trees.left.reserve(filesPerSide);
+  trees.right.reserve(filesPerSide);
+  for (std::uint32_t i = 0; i < filesPerSide; ++i) {
+    const std::uint32_t folder = i / kFilesPerFolder;
+    const std::uint32_t slot = i % kFilesPerFolder;
+    PlannedFile left{folder, i, kBaseSeconds + i, 0, 'f'};
+    PlannedFile right{permute(folder), i, kBaseSeconds + i, 0, 'f'};
+    if (slot < 5) {
+      left.kind = 'a';
+      right.kind = 'b';
+    } else if (slot == 5) {
+      // One such file per folder; name k recurs in folders k, k + repeatedNames, ... and the
+      // occurrence number sets the time, so equal occurrence numbers give equal times.
+      const std::uint32_t occurrence = folder / repeatedNames;
+      left.kind = right.kind = 'r';
+      left.nameId = right.nameId = folder % repeatedNames;
+      left.seconds = right.seconds = kBaseSeconds + 7 * std::int64_t(occurrence);
+    } else if (slot < 16) {
+      right.seconds += (i % 2 == 0) ? 3600 : -3600;
+    } else {
+      left.nanos = 100'000'000;
+      right.nanos = (i % 2 == 0) ? 400'000'000 : 100'000'000;
+    }
+    trees.left.push_back(left);
+    trees.right.push_back(right);
+  }
+  return trees;
+}
+
+Trees repeatedNamesTrees() {
+  constexpr std::uint32_t kNames = 5;
+  constexpr std::uint32_t kOccurrences = 632;
+  Trees trees = emptyTrees(kOccurrences);
+  const auto permute = folderPermutation(trees.folders);
+  for (std::uint32_t folder = 0; folder < kOccurrences; ++folder) {
+    for (std::uint32_t slot = 0; slot < kFilesPerFolder; ++slot) {
+      const std::uint32_t i = folder * kFilesPerFolder + slot;
+      PlannedFile left{folder, i, kBaseSeconds + i, 0, 'f'};
+      PlannedFile right{permute(folder), i, kBaseSeconds + i, 0, 'f'};
+      if (slot < kNames) {
+        left.kind = right.kind = 'r';
+        left.nameId = right.nameId = slot;
+        left.seconds = kBaseSeconds + 2 * std::int64_t(folder) + 1;  // odd: never equal
+        right.seconds = kBaseSeconds + 2 * std::int64_t(folder);     // to an even one
+      }
+      trees.left.push_back(left);
+      trees.right.push_back(right);
+    }
+  }
+  return trees;
+}
+
+void generateTrees(const Trees& trees, const std::string& root1, const std::string& root2) {
+  generateSide(trees, trees.left, root1);
+  generateSide(trees, trees.right, root2);
 }
 
 }  // namespace plovane::bench

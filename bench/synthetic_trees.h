@@ -1,18 +1,16 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
-// The synthetic trees both benchmarks compare. A file is a folder number, a name (a kind
-// letter and a number) and a last-write time; paths are derived, so a million files cost
-// 24 bytes each, and plovane-bench can predict every result row from the plan alone.
+// The synthetic trees the benches compare. A file is a folder number, a name (a kind letter
+// and a number) and a last-write time; paths are derived, so a million files cost 24 bytes
+// each, and plovane-bench can predict every result row from the plan alone.
 
 namespace plovane::bench {
 
 constexpr std::uint32_t kFilesPerFolder = 100;
-constexpr std::int64_t kBaseSeconds = 1'600'000'000;  // September 2020
 
 struct PlannedFile {
   std::uint32_t folder;
@@ -29,13 +27,6 @@ struct Trees {
   std::vector<PlannedFile> right;
 };
 
-// The smallest fan-out whose three levels hold that many leaves.
-std::uint32_t fanoutFor(std::uint32_t folders);
-
-// Same-named files of the two sides usually live in different sub-folders: the right side's
-// folders are a permutation of the left side's, as after a reorganisation.
-std::function<std::uint32_t(std::uint32_t)> folderPermutation(std::uint32_t folders);
-
 // The path of a leaf below the root, its three levels given by the digits of the folder
 // number in base fanout; levels = 1 gives the top folder only, 2 the middle one.
 std::string folderPath(const Trees& trees, std::uint32_t folder, int levels = 3);
@@ -48,8 +39,12 @@ void appendName(std::string& out, const PlannedFile& file);
 // give no row.
 Trees plannedTrees(std::uint32_t filesPerSide);
 
-// Writes one side below root, which ends in a slash.
-void generateSide(const Trees& trees, const std::vector<PlannedFile>& files,
-                  const std::string& root);
+// A few names in hundreds of folders of each side, every time distinct, so that each name
+// gives occurrences x occurrences rows: 5 x 632 x 632 = 1,997,120. The other 95 files of each
+// folder are same-named pairs with equal times.
+Trees repeatedNamesTrees();
+
+// Writes both sides below their roots, which end in a slash.
+void generateTrees(const Trees& trees, const std::string& root1, const std::string& root2);
 
 }  // namespace plovane::bench
