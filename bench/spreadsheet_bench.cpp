@@ -26,7 +26,7 @@
 #include "common/result_list.h"
 #include "common/shared_text.h"
 #include "console_host.h"
-#include "export/xlsx_spreadsheet.h"
+#include "export/posix/xlsx_spreadsheet.h"
 #include "export_rows.h"
 #include "form/spreadsheet_export.h"
 #include "turn_recorder.h"
