@@ -15,7 +15,7 @@
 #include "bench_options.h"
 #include "bench_support.h"
 #include "common/result_list.h"
-#include "export/xlsx_spreadsheet.h"
+#include "export/posix/xlsx_spreadsheet.h"
 #include "export_rows.h"
 #include "form/spreadsheet_export.h"
 #include "loop_host.h"

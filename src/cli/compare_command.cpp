@@ -25,7 +25,7 @@
 #include "scan/folder_tree.h"
 #include "scan/read_ahead.h"
 #ifndef _WIN32
-#include "export/xlsx_spreadsheet.h"
+#include "export/posix/xlsx_spreadsheet.h"
 #endif
 
 namespace plovane::cli {

@@ -9,6 +9,7 @@
 #include "cli/compare_command.h"
 #include "common/failure.h"
 #include "platform/process.h"
+#include "platform/process_launcher.h"
 
 namespace {
 

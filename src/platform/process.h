@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-// The running process and the programs it hands over to.
+// The running process; the programs it starts are in process_launcher.h.
 namespace plovane::platform {
 
 // The arguments the program was started with, argv[0] first, as UTF-8 text: on POSIX the
@@ -38,11 +38,5 @@ void guardStandardStreams();
 // checker from restarting), where the C library has no such settings, or when the restart
 // fails. Call it first thing in main.
 void restartWithListAllocator(int argc, char** argv);
-
-// Runs the program with the arguments (the first names the program, as argv[0] does) in
-// place of this process where the system can (POSIX: it does not return), or else as a
-// child whose exit status it answers (Windows). Throws a Failure when the program cannot be
-// started.
-int runInstead(const std::string& program, const std::vector<std::string>& arguments);
 
 }  // namespace plovane::platform

@@ -3,26 +3,22 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <utime.h>
 
-#include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/failure.h"
 #include "common/result_list.h"
-#include "export/posix/child_process.h"
 #include "export/posix/desktop_spreadsheets.h"
 #include "export/posix/spreadsheet_program.h"
 #include "form/spreadsheet_export.h"
 #include "recording_host.h"
 #include "temp_tree.h"
+#include "waited_file.h"
 
 namespace plovane::test {
 namespace {
@@ -33,20 +29,6 @@ using Arguments = std::vector<std::string>;
 void makeScript(const TempTree& tree, const std::string& relative, const std::string& body) {
   tree.makeFile(relative, 0, "#!/bin/sh\n" + body + "\n");
   ::chmod(tree.path(relative).c_str(), 0755);
-}
-
-std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A detached program runs on its own; its traces show up a moment later.
-std::string waitForFile(const std::string& path) {
-  for (int i = 0; i < 200 && !std::filesystem::exists(path); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  }
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // let the writer finish
-  return fileText(path);
 }
 
 DesktopEnvironment environmentIn(const TempTree& tree) {
@@ -119,29 +101,6 @@ TEST(SpreadsheetProgramTest, DesktopEntryCommandLinesAreSplitAsTheDesktopDoes) {
   }
   EXPECT_FALSE(posix::desktopEntryArguments("calc \"unterminated %f", file));
   EXPECT_FALSE(posix::desktopEntryArguments("  %i ", file));
-}
-
-TEST(SpreadsheetProgramTest, ProgramsStartDetachedWithoutAShellAndFailuresAreReported) {
-  TempTree tree;
-  const std::string marker = tree.path("marker");
-  // Quotes and a semicolon reach the program as they are: no shell reads the arguments.
-  posix::startDetached({"/bin/sh", "-c", "printf '%s' \"$1\" > \"$0\"", marker, "a'b; touch x"});
-  EXPECT_EQ(waitForFile(marker), "a'b; touch x");
-  // The middle process is reaped at once and the program is not our child.
-  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
-  EXPECT_EQ(errno, ECHILD);
-
-  tree.makeFile("not-executable");
-  EXPECT_THROW(posix::startDetached({tree.path("not-executable")}), Failure);
-  EXPECT_THROW(posix::startDetached({tree.path("missing")}), Failure);
-  EXPECT_THROW(posix::startDetached({}), Failure);
-
-  EXPECT_EQ(posix::outputOf({"/bin/echo", "a", "b"}, std::chrono::seconds(5)), "a b\n");
-  EXPECT_FALSE(posix::outputOf({"/bin/false"}, std::chrono::seconds(5)));
-  // A program that hangs is given up on, not waited for.
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(posix::outputOf({"/bin/sleep", "10"}, std::chrono::milliseconds(200)));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 TEST(SpreadsheetProgramTest, TheExportOpensItsOwnPrivateWorkbookAndClearsOldOnes) {

@@ -11,8 +11,8 @@
 
 #include "common/failure.h"
 #include "common/result_list.h"
-#include "export/xlsx_spreadsheet.h"
-#include "export/xlsx_workbook.h"
+#include "export/posix/xlsx_spreadsheet.h"
+#include "export/posix/xlsx_workbook.h"
 #include "form/spreadsheet_export.h"
 #include "recording_host.h"
 #include "temp_tree.h"

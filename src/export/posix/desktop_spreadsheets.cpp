@@ -13,9 +13,9 @@
 
 #include "common/failure.h"
 #include "common/host.h"
+#include "export/posix/xlsx_spreadsheet.h"
 #include "platform/process.h"
-#include "export/posix/child_process.h"
-#include "export/xlsx_spreadsheet.h"
+#include "platform/process_launcher.h"
 
 namespace plovane::posix {
 
@@ -98,7 +98,8 @@ class DesktopSpreadsheet final : public SpreadsheetApplication {
   void openInProgram(const std::string& workbook) {
     const std::vector<std::string> command = open_(workbook);
     try {
-      startDetached(command, DesktopSpreadsheets::kStartGracePeriod, [this] { host_.yield(); });
+      platform::startDetached(command, DesktopSpreadsheets::kStartGracePeriod,
+                              [this] { host_.yield(); });
     } catch (const Failure& failure) {
       host_.showMessage(notOpenedMessage(command.front(), failure.what(), workbook));
     }
@@ -134,12 +135,3 @@ std::unique_ptr<SpreadsheetApplication> DesktopSpreadsheets::create(Host& host) 
 }
 
 }  // namespace plovane::posix
-
-namespace plovane {
-
-SpreadsheetApplications& nativeSpreadsheets() {
-  static posix::DesktopSpreadsheets spreadsheets;
-  return spreadsheets;
-}
-
-}  // namespace plovane

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "export/posix/child_process.h"
+#include "platform/process_launcher.h"
 
 namespace plovane::posix {
 
@@ -97,7 +97,7 @@ std::optional<OpenCommand> defaultHandler(const DesktopEnvironment& environment)
   const auto query = findOnSearchPath("xdg-mime", environment.searchPath);
   if (!query) return std::nullopt;
   const auto answer =
-      outputOf({*query, "query", "default", std::string(kWorkbookType)}, kQueryTimeLimit);
+      platform::outputOf({*query, "query", "default", std::string(kWorkbookType)}, kQueryTimeLimit);
   if (!answer) return std::nullopt;
   const std::string entryName = trimmed(*answer);
   if (entryName.empty() || entryName.find('/') != std::string::npos) return std::nullopt;

@@ -265,12 +265,3 @@ std::unique_ptr<SpreadsheetApplication> ExcelApplications::create(Host& /*host*/
 }
 
 }  // namespace plovane::win32
-
-namespace plovane {
-
-SpreadsheetApplications& nativeSpreadsheets() {
-  static win32::ExcelApplications spreadsheets;
-  return spreadsheets;
-}
-
-}  // namespace plovane

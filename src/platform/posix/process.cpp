@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/failure.h"
+#include "platform/process_launcher.h"
 
 namespace plovane::platform {
 
@@ -90,15 +91,6 @@ void restartWithListAllocator(int argc, char** argv) {
   (void)argc;
   (void)argv;
 #endif
-}
-
-int runInstead(const std::string& program, const std::vector<std::string>& arguments) {
-  std::vector<char*> argv;
-  argv.reserve(arguments.size() + 1);
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
-  throw failureFromErrno(errno);
 }
 
 }  // namespace plovane::platform

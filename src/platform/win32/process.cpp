@@ -15,27 +15,6 @@ namespace {
 using win32::toUtf8;
 using win32::toWide;
 
-// One argument quoted as the C runtime splits a command line again.
-void appendQuoted(std::wstring& commandLine, const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
-    commandLine += argument;
-    return;
-  }
-  commandLine += L'"';
-  std::size_t backslashes = 0;
-  for (const wchar_t character : argument) {
-    if (character == L'\\') {
-      ++backslashes;
-      continue;
-    }
-    commandLine.append(character == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-    backslashes = 0;
-    commandLine += character;
-  }
-  commandLine.append(backslashes * 2, L'\\');
-  commandLine += L'"';
-}
-
 }  // namespace
 
 std::vector<std::string> commandLineArguments(int, char**) {
@@ -83,27 +62,6 @@ void guardStandardStreams() {}
 
 void restartWithListAllocator(int /*argc*/, char** /*argv*/) {
   // The Windows heap takes no such settings.
-}
-
-int runInstead(const std::string& program, const std::vector<std::string>& arguments) {
-  std::wstring commandLine;
-  for (const std::string& argument : arguments) {
-    if (!commandLine.empty()) commandLine += L' ';
-    appendQuoted(commandLine, toWide(argument));
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(toWide(program).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &process)) {
-    throw Failure("The program could not be started: " + program, failure_code::kPathNotFound);
-  }
-  CloseHandle(process.hThread);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 1;
-  GetExitCodeProcess(process.hProcess, &status);
-  CloseHandle(process.hProcess);
-  return static_cast<int>(status);
 }
 
 }  // namespace plovane::platform

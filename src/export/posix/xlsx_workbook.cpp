@@ -1,4 +1,4 @@
-#include "export/xlsx_workbook.h"
+#include "export/posix/xlsx_workbook.h"
 
 #include <xlsxwriter.h>
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "export/posix/xlsx_workbook.h"
 #include "export/spreadsheet_application.h"
-#include "export/xlsx_workbook.h"
 
 namespace plovane {
 

@@ -1,4 +1,4 @@
-#include "export/xlsx_spreadsheet.h"
+#include "export/posix/xlsx_spreadsheet.h"
 
 #include <utility>
 

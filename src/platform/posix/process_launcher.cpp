@@ -1,4 +1,4 @@
-#include "export/posix/child_process.h"
+#include "platform/process_launcher.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,19 +12,37 @@
 
 #include "common/failure.h"
 
-namespace plovane::posix {
+namespace plovane::platform {
 
 namespace {
 
 // The argument vector execv needs, made before fork: after it, only calls that are safe in
 // a forked copy of a threaded process are made.
 std::vector<char*> argumentVector(const std::vector<std::string>& arguments) {
-  if (arguments.empty()) throw Failure("No program to start", failure_code::kInvalidArgument);
   std::vector<char*> vector;
+  vector.reserve(arguments.size() + 1);
   for (const std::string& argument : arguments)
     vector.push_back(const_cast<char*>(argument.c_str()));
   vector.push_back(nullptr);
   return vector;
+}
+
+// The arguments of a program that is named by its first argument.
+std::vector<char*> programArgumentVector(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) throw Failure("No program to start", failure_code::kInvalidArgument);
+  return argumentVector(arguments);
+}
+
+// Every program is started here: the program's image replaces this process's, with no shell
+// in between. Returns only when that failed, with errno telling why.
+void execute(const char* program, char* const* argv) {
+  execv(program, argv);
+}
+
+Failure notStarted(int errorNumber) {
+  const Failure known = failureFromErrno(errorNumber);
+  return Failure("The program could not be started: " + known.systemReason(), known.code(),
+                 known.systemReason());
 }
 
 class Pipe {
@@ -96,7 +114,7 @@ void writeReport(int fd, StartReport report) {
   if (program < 0) reportAndExit(reports, errno);
   if (program == 0) {
     setsid();
-    execv(argv[0], argv);
+    execute(argv[0], argv);
     reportAndExit(reports, errno);
   }
   for (int step = 0; step < watchSteps; ++step) {
@@ -132,9 +150,7 @@ std::string readUntilClosed(int fd, const std::function<void()>& whileWaiting) {
 }
 
 void throwWhenFailed(const StartReport& report) {
-  if (report.kind == StartReport::kNotExecuted) {
-    throw Failure(std::string("The program could not be started: ") + std::strerror(report.value));
-  }
+  if (report.kind == StartReport::kNotExecuted) throw notStarted(report.value);
   const int status = report.value;
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return;
   if (WIFEXITED(status)) {
@@ -148,9 +164,15 @@ void throwWhenFailed(const StartReport& report) {
 
 }  // namespace
 
+int runInstead(const std::string& program, const std::vector<std::string>& arguments) {
+  std::vector<char*> argv = argumentVector(arguments);
+  execute(program.c_str(), argv.data());
+  throw notStarted(errno);
+}
+
 void startDetached(const std::vector<std::string>& arguments, std::chrono::milliseconds gracePeriod,
                    const std::function<void()>& whileWaiting) {
-  std::vector<char*> argv = argumentVector(arguments);
+  std::vector<char*> argv = programArgumentVector(arguments);
   const auto watchSteps = static_cast<int>(gracePeriod.count() / kWatchStepMilliseconds);
   // The pipe closes on a successful exec and when the watch is over; what went wrong before
   // then comes through it.
@@ -176,7 +198,7 @@ void startDetached(const std::vector<std::string>& arguments, std::chrono::milli
 
 std::optional<std::string> outputOf(const std::vector<std::string>& arguments,
                                     std::chrono::milliseconds timeLimit) {
-  std::vector<char*> argv = argumentVector(arguments);
+  std::vector<char*> argv = programArgumentVector(arguments);
   Pipe output;
   const pid_t child = fork();
   if (child < 0) return std::nullopt;
@@ -187,7 +209,7 @@ std::optional<std::string> outputOf(const std::vector<std::string>& arguments,
       dup2(nothing, STDERR_FILENO);
     }
     dup2(output.writeEnd(), STDOUT_FILENO);
-    execv(argv[0], argv.data());
+    execute(argv[0], argv.data());
     _exit(127);
   }
   output.closeWriteEnd();
@@ -215,4 +237,4 @@ std::optional<std::string> outputOf(const std::vector<std::string>& arguments,
   return text;
 }
 
-}  // namespace plovane::posix
+}  // namespace plovane::platform
