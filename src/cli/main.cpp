@@ -13,7 +13,7 @@
 
 namespace {
 
-// Where the window program lies: as installed, or in a build folder (src/window/ beside
+// Where the window program lies: as installed, or in a build folder (src/window/qt/ beside
 // src/cli/); on Windows, beside the command.
 std::vector<std::string> windowProgramCandidates() {
   const std::string self = plovane::platform::executablePath();
@@ -21,7 +21,7 @@ std::vector<std::string> windowProgramCandidates() {
 #ifdef _WIN32
   return {folder + "Plovane.exe"};
 #else
-  return {folder + PLOVANE_INSTALLED_WINDOW, folder + "../window/plovane"};
+  return {folder + PLOVANE_INSTALLED_WINDOW, folder + "../window/qt/plovane"};
 #endif
 }
 

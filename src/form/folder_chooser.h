@@ -4,20 +4,12 @@
 #include <string_view>
 #include <utility>
 
+#include "form/folder_browser.h"
+
 namespace plovane {
 
 class Host;
 class ResultList;
-
-// The folder browser: a modal dialog owned by the main window that shows the prompt, offers
-// file-system folders only and preselects initialFolder (nothing when it is empty). Returns
-// the chosen folder's path, or the empty text when the user cancels.
-class FolderBrowser {
- public:
-  virtual ~FolderBrowser() = default;
-  virtual std::string browseForFolder(const std::string& prompt,
-                                      const std::string& initialFolder) = 0;
-};
 
 inline constexpr std::string_view kBrowsePrompt = "Please select folder";
 

@@ -8,6 +8,9 @@
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "common/trap.h"
+#include "form/form_window.h"
+#include "form/random_source.h"
+#include "form/url_launcher.h"
 #include "platform/file_system.h"
 #include "scan/file_lists.h"
 

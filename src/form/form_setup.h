@@ -5,40 +5,14 @@
 
 namespace plovane {
 
+class FormWindow;
 class Host;
+class RandomSource;
 class ResultList;
+class UrlLauncher;
 namespace platform {
 class FileSystem;
 }
-
-// What the set-up of the main window needs of the window itself. Each call may fail with an
-// exception; the set-up reports it under the step that made the call and goes on.
-class FormWindow {
- public:
-  virtual ~FormWindow() = default;
-  // The skin beside the program, when there is one.
-  virtual void applyAppearance() = 0;
-  // Loads the pointer file as the image the buttons show while the mouse is over them.
-  virtual void loadCustomPointer(const std::string& path) = 0;
-  virtual void setCaption(const std::string& caption) = 0;
-  virtual void setProgramIcon() = 0;
-  // The title of every message box that has none of its own.
-  virtual void setApplicationTitle(const std::string& title) = 0;
-};
-
-// A uniform draw from [0, 1).
-class RandomSource {
- public:
-  virtual ~RandomSource() = default;
-  virtual double draw() = 0;
-};
-
-// Opens an address in the user's web browser without waiting for it.
-class UrlLauncher {
- public:
-  virtual ~UrlLauncher() = default;
-  virtual void open(const std::string& url) = 0;
-};
 
 // The pointer file beside the program.
 std::string pointerFilePath(std::string_view programFolder);

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "export/save_file_dialog.h"
+#include "form/save_file_dialog.h"
 
 namespace plovane {
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,6 +8,7 @@
 #include "common/result_list.h"
 #include "export/clipboard.h"
 #include "export/clipboard_text.h"
+#include "recording_clipboard.h"
 #include "recording_host.h"
 
 namespace plovane::test {
@@ -33,36 +32,6 @@ std::string textOf(const std::vector<Row>& rows, std::size_t columns = 3) {
   RecordingHost host;
   return clipboardText(list, host);
 }
-
-// A clipboard whose first `failures` attempts at each operation fail, alternately by
-// answering false and by throwing; attempts are counted.
-class BusyClipboard final : public Clipboard {
- public:
-  explicit BusyClipboard(int failures = 0) : failures_(failures) {}
-  bool clear() override {
-    if (++clears <= failures_) return fail(clears);
-    text.reset();
-    return true;
-  }
-  bool setText(std::string&& value, int format) override {
-    if (++sets <= failures_) return fail(sets);
-    text = std::move(value);
-    lastFormat = format;
-    return true;
-  }
-
-  int clears = 0;
-  int sets = 0;
-  int lastFormat = -1;
-  std::optional<std::string> text = "what was there before";
-
- private:
-  static bool fail(int attempt) {
-    if (attempt % 2 == 0) throw std::runtime_error("clipboard held by another program");
-    return false;
-  }
-  int failures_;
-};
 
 TEST(ClipboardTextTest, ColumnsArePaddedToTheLongestCellAndTheLastColumnIsTrimmed) {
   // Widths 5, 3 and 4 from an unchecked row, which is not copied; headers do not count.
@@ -88,7 +57,8 @@ TEST(ClipboardTextTest, ColumnsArePaddedToTheLongestCellAndTheLastColumnIsTrimme
 
 TEST(CopyListviewToClipboardTest, AnEmptyListLeavesTheClipboardAndUncheckedRowsEmptyIt) {
   RecordingHost host;
-  BusyClipboard clipboard;
+  RecordingClipboard clipboard;
+  clipboard.text = "what was there before";
   ResultList empty;
   fill(empty, {});
   CopyListviewToClipboard(empty, host, clipboard);
@@ -108,13 +78,14 @@ TEST(CopyListviewToClipboardTest, ABusyClipboardIsTriedAThousandTimesWithoutAWor
   ResultList rows;
   fill(rows, {{"a", "b", "c"}});
 
-  BusyClipboard late(999);
+  RecordingClipboard late(999);
   CopyListviewToClipboard(rows, host, late);
   EXPECT_EQ(late.clears, 1000);
   EXPECT_EQ(late.sets, 1000);
   EXPECT_EQ(late.text, "a\tb\tc\r\n");
 
-  BusyClipboard held(std::numeric_limits<int>::max());
+  RecordingClipboard held(std::numeric_limits<int>::max());
+  held.text = "what was there before";
   CopyListviewToClipboard(rows, host, held);
   EXPECT_EQ(held.clears, 1000);
   EXPECT_EQ(held.sets, 1000);
@@ -131,7 +102,7 @@ TEST(CopyListviewToClipboardTest, ARowThatVanishesDuringAYieldEndsTheCopyBeforeT
   host.onYield = [&] {
     if (host.yields == 8) rows.clear();  // after the width pass and the first row's yield
   };
-  BusyClipboard clipboard;
+  RecordingClipboard clipboard;
   EXPECT_THROW(CopyListviewToClipboard(rows, host, clipboard), Failure);
   EXPECT_EQ(clipboard.clears + clipboard.sets, 0);
 }

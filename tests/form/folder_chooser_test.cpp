@@ -2,18 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <optional>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "common/error_report.h"
-#include "common/failure.h"
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "recording_host.h"
+#include "scripted_folder_browser.h"
 #include "temp_tree.h"
 
 namespace plovane::test {
@@ -27,56 +24,6 @@ std::string folder(const std::string& posixPath) {
   return posixPath;
 #endif
 }
-
-// Answers each dialog with the next queued folder ("" is a cancel) and records how it was
-// opened and whether the window was busy meanwhile.
-class FakeBrowser : public FolderBrowser {
- public:
-  explicit FakeBrowser(const Host& host) : host_(host) {}
-
-  std::string browseForFolder(const std::string& prompt,
-                              const std::string& initialFolder) override {
-    calls.push_back({prompt, initialFolder, host_.isBusy()});
-    if (failure) throw Failure(*failure);
-    std::string answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-
-  struct Call {
-    std::string prompt;
-    std::string initialFolder;
-    bool busyDuringDialog;
-  };
-  std::deque<std::string> answers;
-  std::optional<std::string> failure;
-  std::vector<Call> calls;
-
- private:
-  const Host& host_;
-};
-
-// A store whose writes of the chosen keys fail as a locked registry or settings file would.
-class StoreFailingWrites : public SettingsStore {
- public:
-  std::string read(std::string_view key, std::string_view defaultValue) const override {
-    return values.read(key, defaultValue);
-  }
-  void write(std::string_view key, std::string_view value) override {
-    if (failingKeys.count(std::string(key)))
-      throw Failure("Permission denied", failure_code::kPermissionDenied);
-    values.write(key, value);
-  }
-
-  std::set<std::string> failingKeys;
-  InMemorySettingsStore values;
-};
-
-class HostWithFailingStore : public RecordingHost {
- public:
-  SettingsStore& settings() override { return failingStore; }
-  StoreFailingWrites failingStore;
-};
 
 // The two choose-folder buttons differ in their list, key, label and busy rule; everything
 // else must hold for both.
@@ -103,7 +50,7 @@ class ChooseFolderTest : public ::testing::TestWithParam<Side> {
   std::string stored(std::string_view key) const { return host.store.read(key, "<absent>"); }
 
   RecordingHost host;
-  FakeBrowser browser{host};
+  ScriptedFolderBrowser browser{&host};
   ResultList list;
 };
 
@@ -213,13 +160,13 @@ class ChooseFolderFailingStoreTest : public ::testing::TestWithParam<Side> {
  protected:
   void choose() { GetParam().choose(list, host, browser); }
 
-  HostWithFailingStore host;
-  FakeBrowser browser{host};
+  RecordingHost host;
+  ScriptedFolderBrowser browser{&host};
   ResultList list;
 };
 
 TEST_P(ChooseFolderFailingStoreTest, EachFailedWriteIsReportedAndTheHandlerStillFinishes) {
-  host.failingStore.failingKeys = {"LastFolderDot", std::string(GetParam().key)};
+  host.store.unwritableKeys = {"LastFolderDot", std::string(GetParam().key)};
   browser.answers = {folder("/data/Work")};
   choose();
 
@@ -232,14 +179,14 @@ TEST_P(ChooseFolderFailingStoreTest, EachFailedWriteIsReportedAndTheHandlerStill
 }
 
 TEST_P(ChooseFolderFailingStoreTest, FailedLastFolderWriteStillStoresTheListSetting) {
-  host.failingStore.failingKeys = {"LastFolderDot"};
+  host.store.unwritableKeys = {"LastFolderDot"};
   browser.answers = {folder("/data/Work")};
   choose();
 
   ASSERT_EQ(host.errorReports.size(), 1u);
   EXPECT_NE(host.errorReports[0].find(std::string(GetParam().label) + "at line 108"),
             std::string::npos);
-  EXPECT_EQ(host.failingStore.values.read(GetParam().key, ""), folder("/data/Work/"));
+  EXPECT_EQ(host.store.read(GetParam().key, ""), folder("/data/Work/"));
   EXPECT_FALSE(host.busy);
 }
 

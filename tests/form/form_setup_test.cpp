@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "common/error_report.h"
-#include "common/failure.h"
 #include "common/maker.h"
 #include "common/result_list.h"
-#include "common/settings_store.h"
+#include "fixed_random.h"
 #include "platform/file_system.h"
+#include "recording_form_window.h"
 #include "recording_host.h"
+#include "recording_url_launcher.h"
 #include "temp_tree.h"
 
 namespace plovane::test {
@@ -21,67 +22,6 @@ namespace {
 
 const std::string kFormLoadLabel = "in Plovane2021/08/31.Form1.Form_Load ";
 const std::string kBroken = "Object required";
-
-// Records each call as "name" or "name:argument"; the call named in failing throws after it
-// was recorded.
-class FakeWindow : public FormWindow {
- public:
-  void applyAppearance() override { record("applyAppearance"); }
-  void loadCustomPointer(const std::string& path) override { record("loadCustomPointer", path); }
-  void setCaption(const std::string& caption) override { record("setCaption", caption); }
-  void setProgramIcon() override { record("setProgramIcon"); }
-  void setApplicationTitle(const std::string& title) override {
-    record("setApplicationTitle", title);
-  }
-
-  std::vector<std::string> calls;
-  std::set<std::string> failing;
-
- private:
-  void record(const std::string& name, const std::string& argument = {}) {
-    calls.push_back(argument.empty() ? name : name + ":" + argument);
-    if (failing.count(name)) throw Failure(kBroken);
-  }
-};
-
-class FixedRandom : public RandomSource {
- public:
-  double draw() override {
-    ++draws;
-    return value;
-  }
-  double value = 0.5;
-  int draws = 0;
-};
-
-class RecordingLauncher : public UrlLauncher {
- public:
-  void open(const std::string& url) override {
-    opened.push_back(url);
-    if (fails) throw Failure(kBroken);
-  }
-  std::vector<std::string> opened;
-  bool fails = false;
-};
-
-// Reads of the chosen keys fail, as an unreadable settings file would.
-class StoreFailingReads : public SettingsStore {
- public:
-  std::string read(std::string_view key, std::string_view defaultValue) const override {
-    if (failingKeys.count(std::string(key))) throw Failure(kBroken);
-    return values.read(key, defaultValue);
-  }
-  void write(std::string_view key, std::string_view value) override { values.write(key, value); }
-
-  std::set<std::string> failingKeys;
-  InMemorySettingsStore values;
-};
-
-class SetupHost : public RecordingHost {
- public:
-  SettingsStore& settings() override { return setupStore; }
-  StoreFailingReads setupStore;
-};
 
 std::vector<std::string> rowsOf(const ResultList& list) {
   std::vector<std::string> rows;
@@ -102,9 +42,7 @@ class FormLoadTest : public ::testing::Test {
     Form_Load(window, listView1, listView2, listView3, host, platform::nativeFileSystem(),
               programFolder, random, launcher);
   }
-  void store(std::string_view key, std::string_view value) {
-    host.setupStore.values.write(key, value);
-  }
+  void store(std::string_view key, std::string_view value) { host.store.write(key, value); }
   void addPointerFile() { tree.makeFile("HAND-M.CUR", 0, "not really a cursor"); }
 
   void expectColumnsComplete() {
@@ -125,10 +63,10 @@ class FormLoadTest : public ::testing::Test {
 
   TempTree tree;
   std::string programFolder;
-  SetupHost host;
-  FakeWindow window;
+  RecordingHost host;
+  RecordingFormWindow window;
   FixedRandom random;
-  RecordingLauncher launcher;
+  RecordingUrlLauncher launcher;
   ResultList listView1;
   ResultList listView2;
   ResultList listView3;
@@ -244,7 +182,7 @@ INSTANTIATE_TEST_SUITE_P(Draws, FormLoadHomePageTest,
 struct FailingStep {
   const char* name;
   int step;
-  std::set<std::string> windowCalls;  // FakeWindow calls that fail
+  std::set<std::string> windowCalls;  // RecordingFormWindow calls that fail
   bool launcherFails;
   std::set<std::string> unreadableKeys;
 };
@@ -261,9 +199,11 @@ TEST_P(FormLoadFailureTest, OneReportAtTheFailedStepAndTheRestOfTheSetUpRuns) {
   store("ListView1", "/data/A/");
   store("ListView2", "/data/B/");
   window.failing = GetParam().windowCalls;
-  launcher.fails = GetParam().launcherFails;
+  window.failure = kBroken;
+  if (GetParam().launcherFails) launcher.failure = kBroken;
   random.value = 0.06;
-  host.setupStore.failingKeys = GetParam().unreadableKeys;
+  host.store.unreadableKeys = GetParam().unreadableKeys;
+  host.store.failure = kBroken;
 
   load();
 
@@ -290,6 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Step 106 is three statements; a failure in one of them must not cost the window the others.
 TEST_F(FormLoadTest, FailedCaptionStillLeavesIconAndApplicationTitleSet) {
   window.failing = {"setCaption"};
+  window.failure = kBroken;
   load();
 
   EXPECT_EQ(window.calls, (Rows{"applyAppearance", "setCaption:Plovane", "setProgramIcon",

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "common/error_report.h"
-#include "common/failure.h"
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "recording_host.h"
@@ -119,25 +118,9 @@ TEST(ClearFolderTest, Folder2IsEmptiedWithItsSettingEvenWhileBusy) {
   EXPECT_TRUE(host.busy);
 }
 
-// A store that refuses every write.
-class ReadOnlyStore : public SettingsStore {
- public:
-  std::string read(std::string_view, std::string_view defaultValue) const override {
-    return std::string(defaultValue);
-  }
-  void write(std::string_view, std::string_view) override {
-    throw Failure("Permission denied", failure_code::kPermissionDenied);
-  }
-};
-
-class HostWithReadOnlyStore : public RecordingHost {
- public:
-  SettingsStore& settings() override { return readOnly; }
-  ReadOnlyStore readOnly;
-};
-
 TEST(ClearFolderTest, FailedSettingWriteIsReportedUnderEachButtonsOwnLabel) {
-  HostWithReadOnlyStore host;
+  RecordingHost host;
+  host.store.readOnly = true;
   ResultList list1, list2;
   fill(list1, {"/a/"});
   fill(list2, {"/b/"});

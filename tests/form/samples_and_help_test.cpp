@@ -5,7 +5,6 @@
 #include <string>
 
 #include "common/error_report.h"
-#include "common/failure.h"
 #include "common/maker.h"
 #include "common/result_list.h"
 #include "common/settings_store.h"
@@ -79,25 +78,9 @@ TEST_F(LoadSampleFoldersTest, WhileBusyFolder1KeepsItsOldRowFirst) {
   EXPECT_TRUE(host.busy);
 }
 
-// A store that refuses every write.
-class ReadOnlyStore : public SettingsStore {
- public:
-  std::string read(std::string_view, std::string_view defaultValue) const override {
-    return std::string(defaultValue);
-  }
-  void write(std::string_view, std::string_view) override {
-    throw Failure("Permission denied", failure_code::kPermissionDenied);
-  }
-};
-
-class HostWithReadOnlyStore : public RecordingHost {
- public:
-  SettingsStore& settings() override { return readOnly; }
-  ReadOnlyStore readOnly;
-};
-
 TEST(LoadSampleFoldersFailureTest, FailedWritesAreReportedAndBothListsAreStillFilled) {
-  HostWithReadOnlyStore host;
+  RecordingHost host;
+  host.store.readOnly = true;
   ResultList listView1, listView2;
 
   LoadSampleFolders(listView1, listView2, host, "/opt/plovane");

@@ -32,27 +32,12 @@ void fill(ResultList& list, const std::vector<Row>& rows) {
   }
 }
 
-// Counts the changes of the busy state and notes whether every yield came while busy.
-class BusyWatchingHost : public RecordingHost {
- public:
-  void setBusy(bool value) override {
-    ++busyChanges;
-    RecordingHost::setBusy(value);
-  }
-  void yield() override {
-    if (!busy) ++idleYields;
-    RecordingHost::yield();
-  }
-  int busyChanges = 0;
-  int idleYields = 0;
-};
-
 std::string report(int step, const std::string& description) {
   return composeErrorReport(description, label::kPushButton7, step);
 }
 
 TEST(SpreadsheetExportTest, WritesHeadersAndCheckedRowsSkippingEmptyTextsAndEqualsSigns) {
-  BusyWatchingHost host;
+  RecordingHost host;
   RecordingSpreadsheets spreadsheets;
   ResultList list;
   fill(list, {{"/a/x", " is newer than", "/b/"},
@@ -123,7 +108,7 @@ TEST(SpreadsheetExportTest, HeadersFollowTheFirstRowWhetherCheckedOrNot) {
 }
 
 TEST(SpreadsheetExportTest, WithoutAProgramShowsBothMessagesAndNothingElse) {
-  BusyWatchingHost host;
+  RecordingHost host;
   RecordingSpreadsheets spreadsheets;
   spreadsheets.installed = false;
   ResultList list;

@@ -4,15 +4,14 @@
 
 #include <fstream>
 #include <iterator>
-#include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "common/result_list.h"
-#include "export/clipboard.h"
+#include "recording_clipboard.h"
 #include "recording_host.h"
 #include "reported_steps.h"
+#include "scripted_save_file_dialog.h"
 #include "temp_tree.h"
 
 namespace plovane::test {
@@ -27,30 +26,13 @@ void fill(ResultList& list, std::size_t rows) {
   }
 }
 
-// Answers each showing with `answer` (empty: a cancel), or fails to show.
-class FakeSaveDialog final : public SaveFileDialog {
- public:
-  void setFlags(long value) override { flags = value; }
-  void setTitle(const std::string& value) override { title = value; }
-  void setFilter(const std::string& value) override { filter = value; }
-  void showSave() override {
-    if (failShowing) throw std::runtime_error("The dialog could not be shown");
-    chosen = answer;
-  }
-  std::string fileName() const override { return chosen; }
-
-  long flags = -1;
-  std::string title, filter, answer, chosen;
-  bool failShowing = false;
-};
-
 TEST(SaveResultsAsTextFileTest, WritesTheChosenFileWhileBusyAfterSettingUpTheDialog) {
   TempTree tree;
   RecordingHost host;
   ResultList list;
   fill(list, 2);
-  FakeSaveDialog dialog;
-  dialog.answer = tree.path("results");
+  ScriptedSaveFileDialog dialog;
+  dialog.answers = {tree.path("results")};
   std::vector<bool> busyWhileWriting;
   host.onYield = [&] { busyWhileWriting.push_back(host.busy); };
 
@@ -79,40 +61,29 @@ TEST(SaveResultsAsTextFileTest, EachSideReportsItsOwnFailuresAndACancelWritesNot
   const std::string writer = "Main.SaveListviewProperlySpacedWithoutProgressBar";
 
   RecordingHost cancelHost;
-  FakeSaveDialog cancelled;
+  ScriptedSaveFileDialog cancelled;
   SaveResultsAsTextFile(list, cancelHost, cancelled);
   EXPECT_EQ(cancelHost.yields, 0);
   EXPECT_TRUE(cancelHost.errorReports.empty());
 
   // A dialog that fails to show leaves the name empty: reported, then nothing is written.
   RecordingHost dialogHost;
-  FakeSaveDialog failing;
+  ScriptedSaveFileDialog failing;
   failing.failShowing = true;
-  failing.answer = tree.path("never");
+  failing.answers = {tree.path("never")};
   SaveResultsAsTextFile(list, dialogHost, failing);
   EXPECT_EQ(reportedSteps(dialogHost), (Steps{{button, 112}}));
   EXPECT_FALSE(std::ifstream(tree.path("never")).good());
 
   // A file that cannot be created: the writer's label, and the pointer comes back.
   RecordingHost fileHost;
-  FakeSaveDialog unwritable;
-  unwritable.answer = tree.path("missing folder/results.txt");
+  ScriptedSaveFileDialog unwritable;
+  unwritable.answers = {tree.path("missing folder/results.txt")};
   SaveResultsAsTextFile(list, fileHost, unwritable);
   EXPECT_EQ(reportedSteps(fileHost),
             (Steps{{writer, 136}, {writer, 150}, {writer, 180}, {writer, 184}}));
   EXPECT_FALSE(fileHost.busy);
 }
-
-class RecordingClipboard final : public Clipboard {
- public:
-  bool clear() override { return ++clears > 0; }
-  bool setText(std::string&& value, int) override {
-    text = std::move(value);
-    return true;
-  }
-  int clears = 0;
-  std::optional<std::string> text;
-};
 
 TEST(CopyResultsToClipboardTest, CopiesWithoutBusyAndReportsAVanishedRowAt106) {
   RecordingHost host;

@@ -10,8 +10,11 @@
 #include <functional>
 
 #include "common/maker.h"
+#include "form_rig.h"
+#include "list_texts.h"
 #include "temp_tree.h"
-#include "window_test_support.h"
+#include "window_input.h"
+#include "window_test_groups.h"
 
 namespace plovane::test {
 namespace {
@@ -153,9 +156,9 @@ class ComparingTest : public QObject {
     QTRY_COMPARE(form.model(0).rowCount(), 1);
     QTRY_COMPARE(form.model(1).rowCount(), 1);
     QCOMPARE(form.model(1).data(form.model(1).index(0, 0)).toString(), qs(tree.path("B/")));
-    QCOMPARE(toList(rig.browser.prompts), QStringList({QStringLiteral("Please select folder"),
-                                                       QStringLiteral("Please select folder")}));
-    QCOMPARE(toList(rig.browser.initialFolders), QStringList({QString(), QString()}));
+    QCOMPARE(toList(rig.browser.prompts()), QStringList({QStringLiteral("Please select folder"),
+                                                         QStringLiteral("Please select folder")}));
+    QCOMPARE(toList(rig.browser.initialFolders()), QStringList({QString(), QString()}));
 
     // Written at once, so that a close loses nothing.
     QCOMPARE(sandbox.storedValue(QStringLiteral("ListView1")).toString(), qs(tree.path("A/")));
@@ -250,8 +253,8 @@ class ComparingTest : public QObject {
     QCOMPARE(form.listView3().rowCount(), std::size_t{0});
     QCOMPARE(form.model(2).rowCount(), 0);
     QCOMPARE(rig.boxes.plains.size(), std::size_t{1});
-    QCOMPARE(rig.boxes.plains[0].text, QStringLiteral("Please select two folders to compare."));
-    QCOMPARE(rig.boxes.plains[0].title, QStringLiteral("Plovane"));
+    QCOMPARE(rig.boxes.plains[0].text, std::string("Please select two folders to compare."));
+    QCOMPARE(rig.boxes.plains[0].title, std::string("Plovane"));
   }
 
   void startClickedAgainInsideTheRunIsIgnored() {
@@ -330,7 +333,7 @@ class ComparingTest : public QObject {
     QCOMPARE(finished.count(), 1);
     QCOMPARE(form.listView2().rowCount(), std::size_t{0});
     QCOMPARE(rig.boxes.plains.size(), std::size_t{1});
-    QVERIFY(rig.boxes.plains[0].text.contains(qs(tree.path("Missing"))));
+    QVERIFY(qs(rig.boxes.plains[0].text).contains(qs(tree.path("Missing"))));
   }
 
   // While a run reads the trees and no row is there yet, the empty list tells how far it has

@@ -4,7 +4,10 @@
 #include <QTest>
 
 #include "common/maker.h"
-#include "window_test_support.h"
+#include "form_rig.h"
+#include "list_texts.h"
+#include "window_input.h"
+#include "window_test_groups.h"
 
 namespace plovane::test {
 namespace {
@@ -177,9 +180,9 @@ class EditingTest : public QObject {
     click(form.PushButton13);
     QCOMPARE(rig_->boxes.plains.size(), std::size_t{1});
     const RecordingMessageBoxes::Box& box = rig_->boxes.plains[0];
-    QCOMPARE(box.title, QStringLiteral("Plovane"));
-    QCOMPARE(box.parent, static_cast<QWidget*>(&form));
-    QCOMPARE(box.text,
+    QCOMPARE(box.title, std::string("Plovane"));
+    QCOMPARE(rig_->boxes.plainOwners[0].window, static_cast<QWidget*>(&form));
+    QCOMPARE(qs(box.text),
              QStringLiteral("Please follow steps 1 - 4 in order.\r\r"
                             "Please make sure you have write access to both folders before "
                             "pressing the 'Sync' button otherwise synchronization will not work "

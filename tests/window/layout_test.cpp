@@ -1,5 +1,5 @@
-// The fixed layout of the main window: geometry, captions, fonts, the lists' columns, tool tip
-// and long paths, and the focus order.
+// The fixed layout of the main window: geometry as the layout table gives it, captions,
+// fonts, the lists' columns, tool tip and long paths, and the focus order.
 
 #include <QHash>
 #include <QHeaderView>
@@ -8,85 +8,31 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <QToolTip>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
-#include "window_test_support.h"
+#include "form_rig.h"
+#include "window/form1_layout.h"
+#include "window_test_groups.h"
 
 namespace plovane::test {
 namespace {
+
+using form1_layout::ControlPlacement;
 
 // Twips to device-independent pixels, 15 to a pixel, rounded.
 int px(int twips) {
   return static_cast<int>(std::lround(twips / 15.0));
 }
 
-struct Placement {
-  const char* name;
-  QWidget* (*control)(Form1&);
-  int left, top, width, height;
-  int focusOrder;
-};
-
-QWidget* button1(Form1& f) {
-  return f.PushButton1;
-}
-QWidget* button2(Form1& f) {
-  return f.PushButton2;
-}
-QWidget* button3(Form1& f) {
-  return f.PushButton3;
-}
-QWidget* button4(Form1& f) {
-  return f.PushButton4;
-}
-QWidget* button5(Form1& f) {
-  return f.PushButton5;
-}
-QWidget* button6(Form1& f) {
-  return f.PushButton6;
-}
-QWidget* button7(Form1& f) {
-  return f.PushButton7;
-}
-QWidget* button8(Form1& f) {
-  return f.PushButton8;
-}
-QWidget* button9(Form1& f) {
-  return f.PushButton9;
-}
-QWidget* button10(Form1& f) {
-  return f.PushButton10;
-}
-QWidget* button13(Form1& f) {
-  return f.PushButton13;
-}
-QWidget* list1(Form1& f) {
-  return f.ListView1();
-}
-QWidget* list2(Form1& f) {
-  return f.ListView2();
-}
-QWidget* list3(Form1& f) {
-  return f.ListView3();
+QRect designedGeometry(const ControlPlacement& p) {
+  return QRect(px(p.left), px(p.top), px(p.width), px(p.height));
 }
 
-// The designed layout, in twips.
-const Placement kLayout[] = {
-    {"PushButton13", button13, 120, 120, 3840, 405, 8},
-    {"PushButton9", button9, 4080, 120, 3840, 405, 9},
-    {"ListView1", list1, 120, 620, 7800, 615, 1},
-    {"PushButton3", button3, 120, 1320, 3840, 405, 3},
-    {"PushButton2", button2, 4080, 1320, 3840, 405, 5},
-    {"ListView2", list2, 120, 1820, 7800, 615, 2},
-    {"PushButton1", button1, 120, 2520, 3840, 405, 4},
-    {"PushButton4", button4, 4080, 2520, 3840, 405, 6},
-    {"ListView3", list3, 120, 3030, 7800, 2145, 0},
-    {"PushButton5", button5, 120, 5260, 7800, 405, 7},
-    {"PushButton6", button6, 120, 5770, 3840, 405, 10},
-    {"PushButton7", button7, 4080, 5770, 3840, 405, 11},
-    {"PushButton10", button10, 120, 6280, 3840, 405, 13},
-    {"PushButton8", button8, 4080, 6280, 3840, 405, 12},
-};
+QString nameOf(const ControlPlacement& p) {
+  return QString::fromUtf8(p.name.data(), static_cast<qsizetype>(p.name.size()));
+}
 
 const char* const kToolTip =
     "Double-click item to remove it. Move | line to right and out of window to reveal full "
@@ -141,7 +87,7 @@ class LayoutTest : public QObject {
 
   void windowIsFixedAt536By453WithoutMaximise() {
     Form1& form = **rig_;
-    QCOMPARE(form.size(), QSize(px(8040), px(6795)));
+    QCOMPARE(form.size(), QSize(px(form1_layout::kClientWidth), px(form1_layout::kClientHeight)));
     QCOMPARE(form.size(), QSize(536, 453));
     QCOMPARE(form.minimumSize(), form.size());
     QCOMPARE(form.maximumSize(), form.size());
@@ -153,15 +99,18 @@ class LayoutTest : public QObject {
 
   void everyControlSitsWhereTheTableSays() {
     Form1& form = **rig_;
-    for (const Placement& p : kLayout) {
-      QWidget* control = p.control(form);
-      QVERIFY2(control, p.name);
+    for (const ControlPlacement& p : form1_layout::kControls) {
+      const QString name = nameOf(p);
+      QWidget* control = form.findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+      QVERIFY2(control, qPrintable(name));
+      const bool isList = qobject_cast<QTreeView*>(control) != nullptr;
+      QVERIFY2(isList == (p.kind == form1_layout::kList), qPrintable(name));
       QCOMPARE(control->parentWidget(), static_cast<QWidget*>(&form));
-      QVERIFY2(control->isVisible(), p.name);
-      const QRect expected(px(p.left), px(p.top), px(p.width), px(p.height));
+      QVERIFY2(control->isVisible(), qPrintable(name));
+      const QRect expected = designedGeometry(p);
       if (control->geometry() != expected) {
         QFAIL(qPrintable(QStringLiteral("%1 at %2,%3 %4x%5, expected %6,%7 %8x%9")
-                             .arg(QString::fromLatin1(p.name))
+                             .arg(name)
                              .arg(control->x())
                              .arg(control->y())
                              .arg(control->width())
@@ -172,9 +121,45 @@ class LayoutTest : public QObject {
                              .arg(expected.height())));
       }
     }
+    // The table has every control of the window: eleven buttons and three lists.
+    QCOMPARE(form.findChildren<QPushButton*>(Qt::FindDirectChildrenOnly).size(), 11);
+    QCOMPARE(form.findChildren<QTreeView*>(Qt::FindDirectChildrenOnly).size(), 3);
+    QCOMPARE(static_cast<int>(std::size(form1_layout::kControls)), 14);
+    // The named members are the controls of those names.
+    const std::pair<QWidget*, const char*> members[] = {
+        {form.PushButton1, "PushButton1"},   {form.PushButton2, "PushButton2"},
+        {form.PushButton3, "PushButton3"},   {form.PushButton4, "PushButton4"},
+        {form.PushButton5, "PushButton5"},   {form.PushButton6, "PushButton6"},
+        {form.PushButton7, "PushButton7"},   {form.PushButton8, "PushButton8"},
+        {form.PushButton9, "PushButton9"},   {form.PushButton10, "PushButton10"},
+        {form.PushButton13, "PushButton13"}, {form.ListView1(), "ListView1"},
+        {form.ListView2(), "ListView2"},     {form.ListView3(), "ListView3"},
+    };
+    for (const auto& [member, name] : members) {
+      QVERIFY2(member, name);
+      QCOMPARE(member->objectName(), QString::fromLatin1(name));
+    }
     // Spot checks of the rounding: 3030 and 5260 twips are not whole pixels.
     QCOMPARE(form.ListView3()->geometry(), QRect(8, 202, 520, 143));
     QCOMPARE(form.PushButton5->geometry(), QRect(8, 351, 520, 27));
+  }
+
+  // Whatever the table says, each control shows whole inside the window and none covers
+  // another.
+  void controlsLieInsideTheWindowAndDoNotOverlap() {
+    Form1& form = **rig_;
+    const QRect client = form.rect();
+    QList<QWidget*> controls;
+    for (const ControlPlacement& p : form1_layout::kControls) {
+      QWidget* control = form.findChild<QWidget*>(nameOf(p), Qt::FindDirectChildrenOnly);
+      QVERIFY2(control, qPrintable(nameOf(p)));
+      QVERIFY2(client.contains(control->geometry()), qPrintable(nameOf(p)));
+      for (QWidget* earlier : controls) {
+        QVERIFY2(!earlier->geometry().intersects(control->geometry()),
+                 qPrintable(earlier->objectName() + QStringLiteral(" and ") + nameOf(p)));
+      }
+      controls << control;
+    }
   }
 
   void buttonsShowTheirCaptionsInBoldArial() {
@@ -243,12 +228,20 @@ class LayoutTest : public QObject {
 
   void tabVisitsControlsInTheDesignedOrder() {
     Form1& form = **rig_;
-    std::vector<std::pair<int, QString>> byOrder;
-    for (const Placement& p : kLayout)
-      byOrder.emplace_back(p.focusOrder, QString::fromLatin1(p.name));
-    std::sort(byOrder.begin(), byOrder.end());
-    QStringList expected;
-    for (const auto& entry : byOrder) expected << entry.second;
+    const QStringList expected = {QStringLiteral("ListView3"),    QStringLiteral("ListView1"),
+                                  QStringLiteral("ListView2"),    QStringLiteral("PushButton3"),
+                                  QStringLiteral("PushButton1"),  QStringLiteral("PushButton2"),
+                                  QStringLiteral("PushButton4"),  QStringLiteral("PushButton5"),
+                                  QStringLiteral("PushButton13"), QStringLiteral("PushButton9"),
+                                  QStringLiteral("PushButton6"),  QStringLiteral("PushButton7"),
+                                  QStringLiteral("PushButton8"),  QStringLiteral("PushButton10")};
+    std::vector<std::pair<int, QString>> byTabIndex;
+    for (const ControlPlacement& p : form1_layout::kControls)
+      byTabIndex.emplace_back(p.tabIndex, nameOf(p));
+    std::sort(byTabIndex.begin(), byTabIndex.end());
+    QStringList inTable;
+    for (const auto& entry : byTabIndex) inTable << entry.second;
+    QCOMPARE(inTable, expected);
 
     // The tab stops of the focus chain, starting at the first one.
     QStringList visited;

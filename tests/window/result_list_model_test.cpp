@@ -5,8 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "window/result_list_model.h"
-#include "window_test_support.h"
+#include "window/qt/result_list_model.h"
+#include "window_test_groups.h"
 
 namespace plovane::test {
 namespace {

@@ -8,7 +8,9 @@
 
 #include "common/maker.h"
 #include "form/spreadsheet_export.h"
-#include "window_test_support.h"
+#include "form_rig.h"
+#include "window_input.h"
+#include "window_test_groups.h"
 
 namespace plovane::test {
 namespace {
@@ -69,8 +71,8 @@ class SpreadsheetExportTest : public QObject {
     click(form.PushButton7);
 
     QCOMPARE(rig_->boxes.plains.size(), std::size_t{2});
-    QCOMPARE(rig_->boxes.plains[0].text, QString::fromUtf8(kSpreadsheetMissingForSoftware));
-    QCOMPARE(rig_->boxes.plains[1].text, QString::fromUtf8(kSpreadsheetMissingForFeature));
+    QCOMPARE(rig_->boxes.plains[0].text, std::string(kSpreadsheetMissingForSoftware));
+    QCOMPARE(rig_->boxes.plains[1].text, std::string(kSpreadsheetMissingForFeature));
     QCOMPARE(rig_->boxes.plains[1].title, form.host().applicationTitle());
     QVERIFY(rig_->boxes.exclamations.empty());
     QVERIFY(form.cursor().shape() != Qt::WaitCursor);
@@ -105,8 +107,8 @@ class SpreadsheetExportTest : public QObject {
     QVERIFY(record.visible);
     QCOMPARE(record.sheets.at(0).at({2, 1}), std::string("/a/x.txt"));
     QVERIFY(!rig_->boxes.exclamations.empty());
-    QVERIFY(rig_->boxes.exclamations.front().text.contains(
-        QStringLiteral("in Plovane2021/08/31.Form1.PushButton7_Click at line ")));
+    QVERIFY(QString::fromStdString(rig_->boxes.exclamations.front().text)
+                .contains(QStringLiteral("in Plovane2021/08/31.Form1.PushButton7_Click at line ")));
     QVERIFY(!form.host().isBusy());
     QVERIFY(form.cursor().shape() != Qt::WaitCursor);
   }

@@ -12,7 +12,10 @@
 #include <QtEndian>
 
 #include "common/maker.h"
-#include "window_test_support.h"
+#include "form_rig.h"
+#include "list_texts.h"
+#include "window_input.h"
+#include "window_test_groups.h"
 
 namespace plovane::test {
 namespace {
@@ -208,18 +211,21 @@ class StartUpTest : public QObject {
 
     QCOMPARE(rig.boxes.exclamations.size(), std::size_t{1});
     const RecordingMessageBoxes::Box& report = rig.boxes.exclamations[0];
-    QCOMPARE(report.title, QStringLiteral("Application Error"));
-    QVERIFY2(!report.parentVisible, "reported before the window shows");
-    QVERIFY(report.text.contains(
-        QStringLiteral("\r\nin Plovane2021/08/31.Form1.Form_Load at line 104\r\r")));
-    QVERIFY(report.text.endsWith(QStringLiteral("Please email screenshot of this message to ") +
-                                 qs(maker::kSupportEmail)));
+    QCOMPARE(report.title, std::string("Application Error"));
+    QCOMPARE(rig.boxes.exclamationOwners[0].window, static_cast<QWidget*>(&form));
+    QVERIFY2(!rig.boxes.exclamationOwners[0].visible, "reported before the window shows");
+    QVERIFY(
+        qs(report.text)
+            .contains(QStringLiteral("\r\nin Plovane2021/08/31.Form1.Form_Load at line 104\r\r")));
+    QVERIFY(qs(report.text)
+                .endsWith(QStringLiteral("Please email screenshot of this message to ") +
+                          qs(maker::kSupportEmail)));
     QVERIFY(rig.boxes.plains.empty());
 
     // The later steps ran all the same.
     QVERIFY(!form.customPointer().has_value());
     QCOMPARE(form.windowTitle(), QStringLiteral("Plovane"));
-    QCOMPARE(form.host().applicationTitle(), QStringLiteral("Plovane"));
+    QCOMPARE(form.host().applicationTitle(), std::string("Plovane"));
     QCOMPARE(form.listView3().columnCount(), std::size_t{3});
     QCOMPARE(form.model(2).columnCount(), 3);
     QCOMPARE(form.model(0).columnCount(), 1);

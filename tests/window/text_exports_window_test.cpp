@@ -15,8 +15,10 @@
 #include <functional>
 #include <memory>
 
-#include "window/qt_export_services.h"
-#include "window_test_support.h"
+#include "form_rig.h"
+#include "window/qt/qt_export_services.h"
+#include "window_input.h"
+#include "window_test_groups.h"
 
 namespace plovane::test {
 namespace {
@@ -113,8 +115,8 @@ class TextExportTest : public QObject {
     QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(results.rowCount(), std::size_t{0});
     QVERIFY(!rig_->boxes.exclamations.empty());
-    QVERIFY(rig_->boxes.exclamations.front().text.contains(
-        QStringLiteral("SaveListviewProperlySpacedWithoutProgressBar at line ")));
+    QVERIFY(QString::fromStdString(rig_->boxes.exclamations.front().text)
+                .contains(QStringLiteral("SaveListviewProperlySpacedWithoutProgressBar at line ")));
 
     // The header, then the rows in order up to where the list was emptied.
     const QList<QByteArray> lines = fileBytes(file).split('\n');

@@ -1,4 +1,4 @@
-#include "window/result_list_model.h"
+#include "window/qt/result_list_model.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "window/qt_settings_store.h"
+#include "window/qt/qt_settings_store.h"
 
 #include "common/failure.h"
 

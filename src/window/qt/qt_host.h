@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 #include "common/host.h"
 #include "window/yield_throttle.h"
@@ -12,8 +12,8 @@ namespace plovane {
 class MessageBoxes;
 
 // The host of the core's procedures inside the main window: yields run the Qt event loop
-// (where the list models' timers tell the views of new rows), messages are message boxes
-// over the window, and the busy state is the window's hourglass.
+// (where the list models' timers tell the views of new rows), messages are the window's
+// message boxes, and the busy state is the window's hourglass.
 class QtHost final : public Host {
  public:
   QtHost(QWidget& window, MessageBoxes& boxes, SettingsStore& settings);
@@ -25,14 +25,14 @@ class QtHost final : public Host {
   void setBusy(bool busy) override;
   SettingsStore& settings() override { return settings_; }
 
-  void setApplicationTitle(const QString& title) { applicationTitle_ = title; }
-  const QString& applicationTitle() const { return applicationTitle_; }
+  void setApplicationTitle(const std::string& title) { applicationTitle_ = title; }
+  const std::string& applicationTitle() const { return applicationTitle_; }
 
  private:
   QWidget& window_;
   MessageBoxes& boxes_;
   SettingsStore& settings_;
-  QString applicationTitle_;
+  std::string applicationTitle_;
   YieldThrottle throttle_;
 };
 

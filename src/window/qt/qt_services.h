@@ -3,11 +3,12 @@
 #include <random>
 #include <string>
 
-#include "form/folder_chooser.h"
-#include "form/form_setup.h"
+#include "form/folder_browser.h"
+#include "form/random_source.h"
+#include "form/url_launcher.h"
+#include "window/qt/owned_by_window.h"
 
 class QString;
-class QWidget;
 
 namespace plovane {
 
@@ -16,11 +17,14 @@ namespace plovane {
 // so that the path opens again under the name chosen.
 std::string corePath(const QString& path);
 
+// A path as the core holds it, for the window system: the way back of corePath.
+QString qtPath(const std::string& path);
+
 // The folder browser of the window system, showing folders only.
-class QtFolderBrowser final : public FolderBrowser {
+class QtFolderBrowser final : public FolderBrowser, public OwnedByWindow {
  public:
   explicit QtFolderBrowser(QWidget* owner = nullptr) : owner_(owner) {}
-  void setOwner(QWidget* owner) { owner_ = owner; }
+  void setOwner(QWidget* owner) override { owner_ = owner; }
   std::string browseForFolder(const std::string& prompt, const std::string& initialFolder) override;
 
  private:

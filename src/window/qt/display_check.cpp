@@ -1,4 +1,4 @@
-#include "window/display_check.h"
+#include "window/qt/display_check.h"
 
 #ifdef __linux__
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "window/skin_engine.h"
+#include "window/qt/skin_engine.h"
 
 #include <QFile>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "window/qt_services.h"
+#include "window/qt/qt_services.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -14,6 +14,14 @@ std::string corePath(const QString& path) {
   return QDir::toNativeSeparators(path).toStdString();
 #else
   return QFile::encodeName(path).toStdString();
+#endif
+}
+
+QString qtPath(const std::string& path) {
+#ifdef Q_OS_WIN
+  return QDir::fromNativeSeparators(QString::fromStdString(path));
+#else
+  return QFile::decodeName(QByteArray::fromStdString(path));
 #endif
 }
 

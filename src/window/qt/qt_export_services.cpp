@@ -1,4 +1,4 @@
-#include "window/qt_export_services.h"
+#include "window/qt/qt_export_services.h"
 
 #include <QClipboard>
 #include <QFileDialog>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <utility>
 
-#include "window/qt_services.h"
+#include "window/qt/qt_services.h"
 
 namespace plovane {
 

@@ -4,19 +4,18 @@
 #include <QStringList>
 #include <string>
 
-#include "export/clipboard.h"
-#include "export/save_file_dialog.h"
-
-class QWidget;
+#include "common/clipboard.h"
+#include "form/save_file_dialog.h"
+#include "window/qt/owned_by_window.h"
 
 namespace plovane {
 
 // The save dialog of the window system. Its name filters come from the common-dialog
 // filter; the name chosen last is offered again at the next showing.
-class QtSaveFileDialog final : public SaveFileDialog {
+class QtSaveFileDialog final : public SaveFileDialog, public OwnedByWindow {
  public:
   explicit QtSaveFileDialog(QWidget* owner = nullptr) : owner_(owner) {}
-  void setOwner(QWidget* owner) { owner_ = owner; }
+  void setOwner(QWidget* owner) override { owner_ = owner; }
 
   void setFlags(long flags) override { flags_ = flags; }
   void setTitle(const std::string& title) override;

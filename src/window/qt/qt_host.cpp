@@ -1,20 +1,12 @@
-#include "window/qt_host.h"
+#include "window/qt/qt_host.h"
 
 #include <QCoreApplication>
 #include <QWidget>
 
 #include "common/error_report.h"
-#include "window/message_boxes.h"
+#include "form/message_boxes.h"
 
 namespace plovane {
-
-namespace {
-
-QString toQString(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-}  // namespace
 
 QtHost::QtHost(QWidget& window, MessageBoxes& boxes, SettingsStore& settings)
     : window_(window), boxes_(boxes), settings_(settings) {}
@@ -28,11 +20,11 @@ void QtHost::yield() {
 }
 
 void QtHost::showMessage(const std::string& text) {
-  boxes_.plain(&window_, applicationTitle_, toQString(text));
+  boxes_.plain(applicationTitle_, text);
 }
 
 void QtHost::showErrorReport(const std::string& text) {
-  boxes_.exclamation(&window_, toQString(std::string(kErrorReportTitle)), toQString(text));
+  boxes_.exclamation(std::string(kErrorReportTitle), text);
 }
 
 bool QtHost::isBusy() const {

@@ -1,4 +1,4 @@
-#include "window/form1.h"
+#include "window/qt/form1.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,49 +14,85 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QtEndian>
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
 
 #include "common/failure.h"
 #include "form/folder_chooser.h"
+#include "form/form_setup.h"
 #include "form/list_editing.h"
+#include "form/message_boxes.h"
 #include "form/samples_and_help.h"
+#include "form/save_file_dialog.h"
 #include "form/spreadsheet_export.h"
 #include "form/start_arguments.h"
 #include "form/text_exports.h"
-#include "window/qt_services.h"
-#include "window/result_cell_delegate.h"
+#include "window/qt/owned_by_window.h"
+#include "window/qt/qt_services.h"
+#include "window/qt/result_cell_delegate.h"
 
 namespace plovane {
 
 namespace {
 
-// The layout is designed in twips; 15 twips make one pixel at 96 dots per inch.
-constexpr double kTwipsPerPixel = 15.0;
+using form1_layout::ControlPlacement;
+using form1_layout::pixels;
+
 // The progress line changes at most five times a second.
 constexpr int kProgressIntervalMilliseconds = 200;
 
-int pixels(int twips) {
-  return qRound(twips / kTwipsPerPixel);
+QString qs(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-constexpr int kClientWidth = 8040;
-constexpr int kClientHeight = 6795;
-
-const char* const kListToolTip =
-    "Double-click item to remove it. Move | line to right and out of window to reveal full "
-    "names.";
-
-QFont listFont() {
-  QFont font(QStringLiteral("Arial"));
-  font.setPointSizeF(9);
-  font.setBold(true);
+QFont fontOf(const form1_layout::FontDesign& design) {
+  QFont font(qs(design.family));
+  font.setPointSizeF(design.points);
+  font.setBold(design.bold);
   return font;
 }
 
-QFont buttonFont() {
-  QFont font(QStringLiteral("Arial"));
-  font.setPointSizeF(11.25);
-  font.setBold(true);
-  return font;
+QRect geometryOf(const ControlPlacement& placement) {
+  return QRect(pixels(placement.left), pixels(placement.top), pixels(placement.width),
+               pixels(placement.height));
+}
+
+// The buttons of the layout by name: the member that holds each and its handler.
+struct ButtonWiring {
+  std::string_view name;
+  QPushButton* Form1::*button;
+  void (Form1::*click)();
+};
+
+const ButtonWiring kButtonWiring[] = {
+    {"PushButton1", &Form1::PushButton1, &Form1::PushButton1_Click},
+    {"PushButton2", &Form1::PushButton2, &Form1::PushButton2_Click},
+    {"PushButton3", &Form1::PushButton3, &Form1::PushButton3_Click},
+    {"PushButton4", &Form1::PushButton4, &Form1::PushButton4_Click},
+    {"PushButton5", &Form1::PushButton5, &Form1::PushButton5_Click},
+    {"PushButton6", &Form1::PushButton6, &Form1::PushButton6_Click},
+    {"PushButton7", &Form1::PushButton7, &Form1::PushButton7_Click},
+    {"PushButton8", &Form1::PushButton8, &Form1::PushButton8_Click},
+    {"PushButton9", &Form1::PushButton9, &Form1::PushButton9_Click},
+    {"PushButton10", &Form1::PushButton10, &Form1::PushButton10_Click},
+    {"PushButton13", &Form1::PushButton13, &Form1::PushButton13_Click},
+};
+
+const ButtonWiring& wiringOf(std::string_view name) {
+  for (const ButtonWiring& wiring : kButtonWiring) {
+    if (wiring.name == name) return wiring;
+  }
+  throw std::logic_error("The layout names a button that Form1 does not have");
+}
+
+// ListView1 is list 0, and so on.
+std::size_t listIndexOf(std::string_view name) {
+  constexpr std::string_view kLists[] = {"ListView1", "ListView2", "ListView3"};
+  for (std::size_t index = 0; index < std::size(kLists); ++index) {
+    if (kLists[index] == name) return index;
+  }
+  throw std::logic_error("The layout names a list that Form1 does not have");
 }
 
 // The hot spot of the first image of a cursor file, which QPixmap does not keep.
@@ -79,7 +115,7 @@ Form1::Form1(Form1Services services, QWidget* parent)
       host_(*this, services_.messageBoxes, services_.settings),
       comparison_(services_.fileSystem) {
   setObjectName(QStringLiteral("Form1"));
-  setFixedSize(pixels(kClientWidth), pixels(kClientHeight));
+  setFixedSize(pixels(form1_layout::kClientWidth), pixels(form1_layout::kClientHeight));
   QPalette design = palette();
   design.setColor(QPalette::Window, Qt::white);
   design.setColor(QPalette::Button, Qt::white);
@@ -88,6 +124,9 @@ Form1::Form1(Form1Services services, QWidget* parent)
   setAutoFillBackground(true);
   setMouseTracking(true);
   installEventFilter(this);
+  ownDialogsOf(services_.messageBoxes, this);
+  ownDialogsOf(services_.folderBrowser, this);
+  ownDialogsOf(services_.saveFileDialog, this);
   createControls();
   createProgressLine();
   setFocusOrder();
@@ -96,63 +135,35 @@ Form1::Form1(Form1Services services, QWidget* parent)
 Form1::~Form1() = default;
 
 void Form1::createControls() {
-  PushButton13 =
-      createButton(QStringLiteral("PushButton13"), QStringLiteral("Help"), 120, 120, 3840, 405);
-  PushButton9 = createButton(QStringLiteral("PushButton9"),
-                             QStringLiteral("Load Sample/Example Folders"), 4080, 120, 3840, 405);
-  createList(0, 120, 620, 7800, 615);
-  PushButton3 = createButton(QStringLiteral("PushButton3"), QStringLiteral("1. Choose Folder 1"),
-                             120, 1320, 3840, 405);
-  PushButton2 = createButton(QStringLiteral("PushButton2"), QStringLiteral("Clear Folder"), 4080,
-                             1320, 3840, 405);
-  createList(1, 120, 1820, 7800, 615);
-  PushButton1 = createButton(QStringLiteral("PushButton1"), QStringLiteral("2. Choose Folder 2"),
-                             120, 2520, 3840, 405);
-  PushButton4 = createButton(QStringLiteral("PushButton4"), QStringLiteral("Clear Folder"), 4080,
-                             2520, 3840, 405);
-  createList(2, 120, 3030, 7800, 2145);
-  PushButton5 = createButton(QStringLiteral("PushButton5"), QStringLiteral("3. Start Comparing"),
-                             120, 5260, 7800, 405);
-  PushButton6 = createButton(QStringLiteral("PushButton6"),
-                             QStringLiteral("Save Results As Text File"), 120, 5770, 3840, 405);
-  PushButton7 = createButton(QStringLiteral("PushButton7"),
-                             QStringLiteral("Save Results As Excel File"), 4080, 5770, 3840, 405);
-  PushButton10 = createButton(QStringLiteral("PushButton10"),
-                              QStringLiteral("Copy Results To Clipboard"), 120, 6280, 3840, 405);
-  PushButton8 = createButton(QStringLiteral("PushButton8"), QStringLiteral("Clear List"), 4080,
-                             6280, 3840, 405);
-
-  connect(PushButton1, &QPushButton::clicked, this, &Form1::PushButton1_Click);
-  connect(PushButton2, &QPushButton::clicked, this, &Form1::PushButton2_Click);
-  connect(PushButton3, &QPushButton::clicked, this, &Form1::PushButton3_Click);
-  connect(PushButton4, &QPushButton::clicked, this, &Form1::PushButton4_Click);
-  connect(PushButton5, &QPushButton::clicked, this, &Form1::PushButton5_Click);
-  connect(PushButton6, &QPushButton::clicked, this, &Form1::PushButton6_Click);
-  connect(PushButton7, &QPushButton::clicked, this, &Form1::PushButton7_Click);
-  connect(PushButton8, &QPushButton::clicked, this, &Form1::PushButton8_Click);
-  connect(PushButton9, &QPushButton::clicked, this, &Form1::PushButton9_Click);
-  connect(PushButton10, &QPushButton::clicked, this, &Form1::PushButton10_Click);
-  connect(PushButton13, &QPushButton::clicked, this, &Form1::PushButton13_Click);
+  for (const ControlPlacement& placement : form1_layout::kControls) {
+    if (placement.kind == form1_layout::kList) {
+      createList(placement);
+      continue;
+    }
+    const ButtonWiring& wiring = wiringOf(placement.name);
+    QPushButton* button = createButton(placement);
+    this->*wiring.button = button;
+    connect(button, &QPushButton::clicked, this, wiring.click);
+  }
 }
 
-QPushButton* Form1::createButton(const QString& name, const QString& caption, int left, int top,
-                                 int width, int height) {
-  auto* button = new QPushButton(caption, this);
-  button->setObjectName(name);
-  button->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
-  button->setFont(buttonFont());
+QPushButton* Form1::createButton(const ControlPlacement& placement) {
+  auto* button = new QPushButton(qs(placement.caption), this);
+  button->setObjectName(qs(placement.name));
+  button->setGeometry(geometryOf(placement));
+  button->setFont(fontOf(form1_layout::kButtonFont));
   button->setMouseTracking(true);
   button->installEventFilter(this);
   return button;
 }
 
-QTreeView* Form1::createList(int index, int left, int top, int width, int height) {
-  const auto slot = static_cast<std::size_t>(index);
-  models_[slot] = std::make_unique<ResultListModel>(lists_[slot], /*checkable=*/index == 2, this);
+QTreeView* Form1::createList(const ControlPlacement& placement) {
+  const std::size_t slot = listIndexOf(placement.name);
+  models_[slot] = std::make_unique<ResultListModel>(lists_[slot], /*checkable=*/slot == 2, this);
   auto* view = new QTreeView(this);
-  view->setObjectName(QStringLiteral("ListView%1").arg(index + 1));
-  view->setGeometry(pixels(left), pixels(top), pixels(width), pixels(height));
-  view->setFont(listFont());
+  view->setObjectName(qs(placement.name));
+  view->setGeometry(geometryOf(placement));
+  view->setFont(fontOf(form1_layout::kListFont));
   view->setModel(models_[slot].get());
   view->setRootIsDecorated(false);
   view->setItemsExpandable(false);
@@ -162,7 +173,7 @@ QTreeView* Form1::createList(int index, int left, int top, int width, int height
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);
   view->setExpandsOnDoubleClick(false);
-  view->setToolTip(QString::fromLatin1(kListToolTip));
+  view->setToolTip(qs(form1_layout::kListToolTip));
   // Long paths keep their start and their file name; the middle goes.
   view->setItemDelegate(new ResultCellDelegate(view));
   view->setTextElideMode(Qt::ElideMiddle);
@@ -180,19 +191,23 @@ QTreeView* Form1::createList(int index, int left, int top, int width, int height
                 current.isValid() ? std::optional<std::size_t>(current.row()) : std::nullopt);
           });
   connect(models_[slot].get(), &ResultListModel::columnsReshaped, this,
-          [this, index] { applyColumnWidths(index); });
+          [this, slot] { applyColumnWidths(static_cast<int>(slot)); });
   views_[slot] = view;
   return view;
 }
 
+// The tab order of the layout, and the focus on its first control.
 void Form1::setFocusOrder() {
-  const QWidget* const order[] = {ListView3(), ListView1(), ListView2(), PushButton3,  PushButton1,
-                                  PushButton2, PushButton4, PushButton5, PushButton13, PushButton9,
-                                  PushButton6, PushButton7, PushButton8, PushButton10};
-  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-    setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+  std::vector<const ControlPlacement*> order;
+  for (const ControlPlacement& placement : form1_layout::kControls) order.push_back(&placement);
+  std::sort(order.begin(), order.end(),
+            [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
+  std::vector<QWidget*> widgets;
+  for (const ControlPlacement* placement : order) {
+    widgets.push_back(findChild<QWidget*>(qs(placement->name), Qt::FindDirectChildrenOnly));
   }
-  ListView3()->setFocus();
+  for (std::size_t i = 0; i + 1 < widgets.size(); ++i) setTabOrder(widgets[i], widgets[i + 1]);
+  widgets.front()->setFocus();
 }
 
 void Form1::applyColumnWidths(int list) {
@@ -209,14 +224,13 @@ void Form1::flushPendingRows() {
 
 void Form1::Form_Load() {
   plovane::Form_Load(*this, listView1(), listView2(), listView3(), host_, services_.fileSystem,
-                     corePath(services_.programFolder), services_.random,
-                     services_.urlLauncher);
+                     services_.programFolder, services_.random, services_.urlLauncher);
 }
 
 // --- The set-up's calls on the window ---------------------------------------------------
 
 void Form1::applyAppearance() {
-  const QString skinFile = services_.programFolder + QStringLiteral("/x/o.cjs");
+  const QString skinFile = qtPath(services_.programFolder) + QStringLiteral("/x/o.cjs");
   const QFileInfo skin(skinFile);
   if (!skin.isFile() || skin.isHidden()) return;  // the design look stays
   QPalette skinned = palette();
@@ -230,7 +244,7 @@ void Form1::applyAppearance() {
 }
 
 void Form1::loadCustomPointer(const std::string& path) {
-  const QString file = QFile::decodeName(QByteArray::fromStdString(path));
+  const QString file = qtPath(path);
   QPixmap image;
   if (!image.load(file)) throw Failure("The pointer file could not be loaded");
   const QPoint hotSpot = cursorHotSpot(file);
@@ -246,7 +260,7 @@ void Form1::setProgramIcon() {
 }
 
 void Form1::setApplicationTitle(const std::string& title) {
-  host_.setApplicationTitle(QString::fromStdString(title));
+  host_.setApplicationTitle(title);
 }
 
 // --- Handlers ----------------------------------------------------------------------------
@@ -330,7 +344,7 @@ void Form1::PushButton8_Click() {
 }
 
 void Form1::PushButton9_Click() {
-  LoadSampleFolders(listView1(), listView2(), host_, corePath(services_.programFolder));
+  LoadSampleFolders(listView1(), listView2(), host_, services_.programFolder);
 }
 
 void Form1::PushButton10_Click() {

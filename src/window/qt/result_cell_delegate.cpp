@@ -1,4 +1,4 @@
-#include "window/result_cell_delegate.h"
+#include "window/qt/result_cell_delegate.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -9,10 +9,12 @@
 
 #include "common/result_list.h"
 #include "form/comparison_run.h"
-#include "form/form_setup.h"
-#include "window/qt_host.h"
-#include "window/result_list_model.h"
-#include "window/skin_engine.h"
+#include "form/form1_services.h"
+#include "form/form_window.h"
+#include "window/form1_layout.h"
+#include "window/qt/qt_host.h"
+#include "window/qt/result_list_model.h"
+#include "window/qt/skin_engine.h"
 
 class QLabel;
 class QPushButton;
@@ -21,37 +23,8 @@ class QTreeView;
 
 namespace plovane {
 
-class Clipboard;
-class FolderBrowser;
-class MessageBoxes;
-class SaveFileDialog;
-class SettingsStore;
-class SpreadsheetApplications;
-namespace platform {
-class FileSystem;
-}
-
-// Everything Form1 reaches outside itself; tests replace each part.
-struct Form1Services {
-  MessageBoxes& messageBoxes;
-  FolderBrowser& folderBrowser;
-  SettingsStore& settings;
-  RandomSource& random;
-  UrlLauncher& urlLauncher;
-  SaveFileDialog& saveFileDialog;
-  Clipboard& clipboard;
-  // Each click of "Save Results As Excel File" starts a new one.
-  SpreadsheetApplications& spreadsheets;
-  const platform::FileSystem& fileSystem;
-  // The folder that holds the executable, without a final separator.
-  QString programFolder;
-  // Ends the process when the window closes. The default ends it at once, even in the middle
-  // of an operation that is yielding.
-  std::function<void()> endProcess;
-};
-
-// The main window. Its layout is fixed; its handlers are thin calls of the core procedures,
-// which get the three lists and a host.
+// The main window on Qt Widgets. Its layout is the fixed one of form1_layout; its handlers
+// are thin calls of the core procedures, which get the three lists and a host.
 class Form1 final : public QWidget, private FormWindow {
   Q_OBJECT
 
@@ -125,9 +98,8 @@ class Form1 final : public QWidget, private FormWindow {
   void setApplicationTitle(const std::string& title) override;
 
   void createControls();
-  QPushButton* createButton(const QString& name, const QString& caption, int left, int top,
-                            int width, int height);
-  QTreeView* createList(int index, int left, int top, int width, int height);
+  QPushButton* createButton(const form1_layout::ControlPlacement& placement);
+  QTreeView* createList(const form1_layout::ControlPlacement& placement);
   void setFocusOrder();
   void applyColumnWidths(int list);
   void flushPendingRows();
