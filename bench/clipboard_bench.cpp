@@ -24,7 +24,7 @@
 #include "export_rows.h"
 #include "loop_host.h"
 #include "peak_memory.h"
-#include "window/qt_export_services.h"
+#include "window/qt/qt_export_services.h"
 
 namespace plovane::bench {
 namespace {

@@ -23,7 +23,7 @@
 #include "export_rows.h"
 #include "loop_host.h"
 #include "turn_recorder.h"
-#include "window/qt_export_services.h"
+#include "window/qt/qt_export_services.h"
 
 namespace plovane::bench {
 namespace {

@@ -25,23 +25,23 @@
 
 #include "bench_options.h"
 #include "bench_support.h"
-#include "common/failure.h"
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "common/shared_text.h"
-#include "export/clipboard.h"
-#include "export/save_file_dialog.h"
-#include "export/spreadsheet_application.h"
-#include "form/folder_chooser.h"
-#include "form/form_setup.h"
 #include "loop_host.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
 #include "synthetic_trees.h"
 #include "timed_comparison.h"
 #include "turn_recorder.h"
-#include "window/form1.h"
-#include "window/message_boxes.h"
+#include "fixed_random.h"
+#include "recording_clipboard.h"
+#include "recording_message_boxes.h"
+#include "recording_spreadsheet.h"
+#include "recording_url_launcher.h"
+#include "scripted_folder_browser.h"
+#include "scripted_save_file_dialog.h"
+#include "window/qt/form1.h"
 
 namespace plovane::bench {
 namespace {
@@ -98,46 +98,22 @@ bool sameRows(const ResultList& x, const ResultList& y) {
   return true;
 }
 
-// What Form1 reaches outside itself, none of it modal: messages are counted and printed, a
-// browse answers the next folder of the queue and then a cancel, the home page is never
-// drawn, saving is cancelled, and there is no clipboard and no spreadsheet program.
-class QuietServices final : public MessageBoxes,
-                            public FolderBrowser,
-                            public RandomSource,
-                            public UrlLauncher,
-                            public SaveFileDialog,
-                            public Clipboard,
-                            public SpreadsheetApplications {
- public:
-  void plain(QWidget*, const QString& title, const QString& text) override {
-    ++shown;
-    std::fprintf(stderr, "message [%s]: %s\n", qPrintable(title), qPrintable(text));
-  }
-  void exclamation(QWidget*, const QString& title, const QString& text) override {
-    ++shown;
-    std::fprintf(stderr, "error report [%s]: %s\n", qPrintable(title), qPrintable(text));
-  }
-  std::string browseForFolder(const std::string&, const std::string&) override {
-    if (answers.empty()) return std::string();
-    std::string answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  double draw() override { return 0.0; }
-  void open(const std::string&) override {}
-  void setFlags(long) override {}
-  void setTitle(const std::string&) override {}
-  void setFilter(const std::string&) override {}
-  void showSave() override {}
-  std::string fileName() const override { return std::string(); }
-  bool clear() override { return true; }
-  bool setText(std::string&&, int) override { return true; }
-  std::unique_ptr<SpreadsheetApplication> create(Host&) override {
-    throw Failure("No spreadsheet program in the benchmark", failure_code::kUnknown);
+// What Form1 reaches outside itself, none of it modal: the suites' test doubles. A browse
+// answers the next folder of the queue and then a cancel, the home page is never drawn,
+// saving is cancelled, and no spreadsheet program is installed.
+struct BenchServices {
+  BenchServices() {
+    random.value = 0.0;
+    spreadsheets.installed = false;
   }
 
-  std::size_t shown = 0;
-  std::deque<std::string> answers;
+  test::RecordingMessageBoxes messageBoxes;
+  test::ScriptedFolderBrowser folderBrowser;
+  test::FixedRandom random;
+  test::RecordingUrlLauncher urlLauncher;
+  test::ScriptedSaveFileDialog saveFileDialog;
+  test::RecordingClipboard clipboard;
+  test::RecordingSpreadsheets spreadsheets;
 };
 
 // Where the window's time goes: every event delivered from the event loop, timed by its
@@ -269,9 +245,9 @@ class Bench {
  public:
   Bench(ProfilingApplication& application, const std::string& programFolder)
       : application_(application),
-        form_({services_, services_, settings_, services_, services_, services_, services_,
-               services_, platform::nativeFileSystem(), QString::fromStdString(programFolder),
-               [] {}}),
+        form_({services_.messageBoxes, services_.folderBrowser, settings_, services_.random,
+               services_.urlLauncher, services_.saveFileDialog, services_.clipboard,
+               services_.spreadsheets, platform::nativeFileSystem(), programFolder, [] {}}),
         watch_(form_.listView3(), form_.model(2)) {
     form_.Form_Load();
     form_.show();
@@ -279,11 +255,13 @@ class Bench {
   }
 
   Form1& form() { return form_; }
-  std::size_t messages() const { return services_.shown; }
+  std::size_t messages() const {
+    return services_.messageBoxes.plains.size() + services_.messageBoxes.exclamations.size();
+  }
 
   // The two folders, chosen through the window's own buttons.
   bool chooseFolders(const std::string& folder1, const std::string& folder2) {
-    services_.answers = {folder1, folder2};
+    services_.folderBrowser.answers = {folder1, folder2};
     form_.PushButton3->click();
     form_.PushButton1->click();
     settle();
@@ -483,7 +461,7 @@ class Bench {
   }
 
   ProfilingApplication& application_;
-  QuietServices services_;
+  BenchServices services_;
   InMemorySettingsStore settings_;
   Form1 form_;
   RunWatch watch_;
