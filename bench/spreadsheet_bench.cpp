@@ -42,7 +42,7 @@ int exportRows(std::uint64_t rows, const std::string& folder, int argc, char** a
   LoopHost host;
   TurnRecorder recorder;
   recorder.start();
-  const double seconds = timed([&] { SaveResultsAsExcelFile(list, host, spreadsheets); }).seconds;
+  const double seconds = timed([&] { saveResultsAsExcelFile(list, host, spreadsheets); }).seconds;
   recorder.stop();
 
   struct stat written {};

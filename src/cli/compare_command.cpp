@@ -288,7 +288,7 @@ void writeWorkbook(const ResultList& list, const std::string& file, Host& host) 
   const platform::QuietStandardError quiet;
   XlsxFileSpreadsheets spreadsheets(file);
   if (list.rowCount() > 0) {
-    SaveResultsAsExcelFile(list, host, spreadsheets);
+    saveResultsAsExcelFile(list, host, spreadsheets);
     return;
   }
   // The button does nothing for no rows; a command asked for a file writes an empty one.
@@ -327,7 +327,7 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
   const platform::FileSystem& fs = platform::nativeFileSystem();
   std::vector<ChosenFolder> chosen;
   for (const std::string& argument : {options.folder1, options.folder2}) {
-    const std::string folder = FolderOfArgument(argument);
+    const std::string folder = folderOfArgument(argument);
     if (const auto problem = folderProblem(fs, argument, folder)) {
       host.printLine(*problem);
       return kTrouble;
@@ -343,10 +343,10 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
   }
 
   ResultList listView1, listView2, listView3;
-  AddResultColumns(listView3);
+  addResultColumns(listView3);
   PresetFolderBrowser chosen1(chosen[0].folder), chosen2(chosen[1].folder);
-  ChooseFolder1(listView1, host, chosen1);
-  ChooseFolder2(listView2, host, chosen2);
+  chooseFolder1(listView1, host, chosen1);
+  chooseFolder2(listView2, host, chosen2);
   ComparisonRun run(fs, options.threads);
   run.setModifyWindow(options.modifyWindow);
   if (console.errIsTerminal && !options.quiet) {
@@ -376,7 +376,7 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
   for (const std::string& file : options.text) {
     outputs.write(file, [&](Host& writing) {
       if (file == kStandardOutput) {
-        WriteTextReport(listView3, console.out, writing);
+        writeTextReport(listView3, console.out, writing);
       } else {
         SaveListviewProperlySpacedWithoutProgressBar(listView3, file, writing);
       }

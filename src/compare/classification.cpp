@@ -144,7 +144,7 @@ void ListNewerOlderPairs(const NamePairing& pairing, ResultList& listView3, Host
     for (std::uint32_t j = pairing.firstMatchOfA(i); j != NameIndex::kEnd;
          j = pairing.nextMatch(j)) {
       host.yield();
-      const int order = CompareWithin(timesOfA[i], timesOfB[j], window);
+      const int order = compareWithin(timesOfA[i], timesOfB[j], window);
       if (order > 0) {
         listView3.appendRow(pathsOfA[i], overwrites, pathsOfB[j]);
       } else if (order < 0) {

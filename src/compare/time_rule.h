@@ -46,7 +46,7 @@ struct TimeRule {
 // seconds apart are equal. No time is earlier than every time and equal to no time but
 // itself. Two compares for most pairs; the distance is taken unsigned, so that it cannot
 // overflow however far apart the times are.
-constexpr int CompareWithin(DateTime a, DateTime b, std::uint64_t window) noexcept {
+constexpr int compareWithin(DateTime a, DateTime b, std::uint64_t window) noexcept {
   if (a == b) return 0;
   const bool aIsLater = a > b;
   const DateTime earlier = aIsLater ? b : a;

@@ -130,7 +130,7 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ResultList& list,
   TextReport(list, host).save([&](ReportFile& file) { file.open(fileName); });
 }
 
-void WriteTextReport(const ResultList& list, std::FILE* stream, Host& host) {
+void writeTextReport(const ResultList& list, std::FILE* stream, Host& host) {
   TextReport(list, host).save([&](ReportFile& file) { file.openStream(stream); });
 }
 

@@ -19,6 +19,6 @@ void SaveListviewProperlySpacedWithoutProgressBar(const ResultList& list,
                                                   const std::string& fileName, Host& host);
 
 // The same report, written to a stream the caller owns (standard output) and left open.
-void WriteTextReport(const ResultList& list, std::FILE* stream, Host& host);
+void writeTextReport(const ResultList& list, std::FILE* stream, Host& host);
 
 }  // namespace plovane

@@ -57,7 +57,7 @@ std::string textOf(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::string FolderOfArgument(const std::string& argument) {
+std::string folderOfArgument(const std::string& argument) {
   if (argument.empty()) return {};
   std::filesystem::path path = pathOf(argument);
   if (path.is_relative()) path = std::filesystem::current_path() / path;
@@ -66,11 +66,11 @@ std::string FolderOfArgument(const std::string& argument) {
   return textOf(path);
 }
 
-void ChooseFolder1(ResultList& listView1, Host& host, FolderBrowser& browser) {
+void chooseFolder1(ResultList& listView1, Host& host, FolderBrowser& browser) {
   chooseFolder({label::kPushButton3, settings_key::kListView1, true}, listView1, host, browser);
 }
 
-void ChooseFolder2(ResultList& listView2, Host& host, FolderBrowser& browser) {
+void chooseFolder2(ResultList& listView2, Host& host, FolderBrowser& browser) {
   chooseFolder({label::kPushButton1, settings_key::kListView2, false}, listView2, host, browser);
 }
 

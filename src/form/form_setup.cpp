@@ -48,7 +48,7 @@ std::string pointerFilePath(std::string_view programFolder) {
   return path;
 }
 
-std::string ApplicationTitle(std::string_view productName) {
+std::string applicationTitleOf(std::string_view productName) {
   std::string title(productName);
   do {
     const std::size_t blank = title.rfind(' ');
@@ -70,7 +70,7 @@ void Form_Load(FormWindow& window, ResultList& listView1, ResultList& listView2,
   // Step 106 is three statements; a failing one does not keep the others from running.
   trap.step(106, [&] { window.setCaption(std::string(maker::kProductName)); });
   trap.step(106, [&] { window.setProgramIcon(); });
-  trap.step(106, [&] { window.setApplicationTitle(ApplicationTitle(maker::kProductName)); });
+  trap.step(106, [&] { window.setApplicationTitle(applicationTitleOf(maker::kProductName)); });
   if (trap.test(110, [&] { return drawOneToHundred(random) == kHomePageNumber; })) {
     trap.step(110, [&] { launcher.open(std::string(maker::kHomePageUrl)); });
   }
@@ -90,7 +90,7 @@ void Form_Load(FormWindow& window, ResultList& listView1, ResultList& listView2,
   restoreFolder(trap, 154, listView2, host, settings_key::kListView2);
 }
 
-void AddResultColumns(ResultList& listView3) {
+void addResultColumns(ResultList& listView3) {
   listView3.addColumn(std::string(kResultHeaders[0]), kPathColumnWidth);
   listView3.addColumn(std::string(kResultHeaders[1]), kMiddleColumnWidth);
   listView3.addColumn(std::string(kResultHeaders[2]), kPathColumnWidth);

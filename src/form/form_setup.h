@@ -19,7 +19,7 @@ std::string pointerFilePath(std::string_view programFolder);
 
 // The product name without its last word, repeated while longer than 40 characters; a name
 // without a blank is the title as it is.
-std::string ApplicationTitle(std::string_view productName);
+std::string applicationTitleOf(std::string_view productName);
 
 // The set-up of the main window before it is first shown: appearance, pointer image,
 // caption, icon and application title, the home page once in a hundred starts, the columns
@@ -33,6 +33,6 @@ void Form_Load(FormWindow& window, ResultList& listView1, ResultList& listView2,
 inline constexpr std::string_view kResultHeaders[3] = {"Newer", "", "Older"};
 
 // The result list's columns as the set-up makes them, for a result list without a window.
-void AddResultColumns(ResultList& listView3);
+void addResultColumns(ResultList& listView3);
 
 }  // namespace plovane

@@ -10,20 +10,20 @@ inline constexpr int kDeleteKeyCode = 46;
 
 // Double-click in a folder list: removes the selected row, unless the window is busy or the
 // list is empty. The stored folder keeps its value.
-void RemoveSelectedRow(ResultList& list, Host& host);
+void removeSelectedRow(ResultList& list, Host& host);
 
 // A key pressed in a folder list: the Delete key removes the selected row as a double-click
 // does; other keys do nothing.
-void RemoveSelectedRowOnKey(int keyCode, ResultList& list, Host& host);
+void removeSelectedRowOnKey(int keyCode, ResultList& list, Host& host);
 
 // "Clear Folder" under ListView1: empties the list unless the window is busy, and forgets the
 // stored folder 1 even while busy.
-void ClearFolder1(ResultList& listView1, Host& host);
+void clearFolder1(ResultList& listView1, Host& host);
 
 // "Clear Folder" under ListView2: empties the list and forgets the stored folder 2.
-void ClearFolder2(ResultList& listView2, Host& host);
+void clearFolder2(ResultList& listView2, Host& host);
 
 // "Clear List": empties the result list.
-void ClearList(ResultList& listView3, Host& host);
+void clearList(ResultList& listView3, Host& host);
 
 }  // namespace plovane

@@ -30,7 +30,7 @@ std::string sampleFolder2(std::string_view programFolder) {
   return sampleFolder(programFolder, "Folder2");
 }
 
-void LoadSampleFolders(ResultList& listView1, ResultList& listView2, Host& host,
+void loadSampleFolders(ResultList& listView1, ResultList& listView2, Host& host,
                        std::string_view programFolder) {
   Trap trap(host, label::kPushButton9);
   if (trap.test(100, [&] { return !host.isBusy(); })) trap.step(100, [&] { listView1.clear(); });
@@ -58,7 +58,7 @@ std::string helpText() {
   return text;
 }
 
-void ShowHelp(Host& host) {
+void showHelp(Host& host) {
   Trap trap(host, label::kPushButton13);
   trap.step(100, [&] { host.showMessage(helpText()); });
 }

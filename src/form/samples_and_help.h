@@ -15,13 +15,13 @@ std::string sampleFolder2(std::string_view programFolder);
 // "Load Sample/Example Folders": puts the two sample folders into the folder lists and the
 // settings, as if they had been chosen. ListView1 is emptied first only when the window is
 // not busy. The folders are not tested for existence.
-void LoadSampleFolders(ResultList& listView1, ResultList& listView2, Host& host,
+void loadSampleFolders(ResultList& listView1, ResultList& listView2, Host& host,
                        std::string_view programFolder);
 
 // The help text: three paragraphs, each pair separated by two CR characters.
 std::string helpText();
 
 // "Help": shows the help text in a plain message box.
-void ShowHelp(Host& host);
+void showHelp(Host& host);
 
 }  // namespace plovane

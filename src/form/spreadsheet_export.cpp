@@ -144,7 +144,7 @@ bool SaveResultsAsExcelFileIsExcelInstalled(Host& host, SpreadsheetApplications&
   return false;
 }
 
-void SaveResultsAsExcelFile(const ResultList& list, Host& host,
+void saveResultsAsExcelFile(const ResultList& list, Host& host,
                             SpreadsheetApplications& spreadsheets) {
   SpreadsheetExport(list, host).run(spreadsheets);
 }

@@ -35,7 +35,7 @@ bool SaveResultsAsExcelFileIsExcelInstalled(Host& host, SpreadsheetApplications&
 // new spreadsheet application and leaves it open for the user. Headers go into row 1, list
 // row r into sheet row r + 1; empty texts are skipped without a gap. Rows past the last row
 // of a sheet go on in a new sheet with the same header row.
-void SaveResultsAsExcelFile(const ResultList& list, Host& host,
+void saveResultsAsExcelFile(const ResultList& list, Host& host,
                             SpreadsheetApplications& spreadsheets);
 
 }  // namespace plovane

@@ -17,7 +17,7 @@ inline constexpr std::string_view kFolderNotFoundMessage = "This folder was not 
 // the lists show it and the settings remember it for the next start. A folder that is not
 // there leaves its list empty and is named in a message. True when both were chosen and the
 // comparison can start.
-bool ChooseFoldersFromArguments(const std::string& folder1, const std::string& folder2,
+bool chooseFoldersFromArguments(const std::string& folder1, const std::string& folder2,
                                 ResultList& listView1, ResultList& listView2, Host& host,
                                 const platform::FileSystem& fs);
 

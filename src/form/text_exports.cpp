@@ -10,7 +10,7 @@
 
 namespace plovane {
 
-void SaveResultsAsTextFile(const ResultList& listView3, Host& host, SaveFileDialog& dialog) {
+void saveResultsAsTextFile(const ResultList& listView3, Host& host, SaveFileDialog& dialog) {
   Trap trap(host, label::kPushButton6);
   trap.step(106, [&] { dialog.setFlags(kTextReportDialogFlags); });
   trap.step(108, [&] { dialog.setTitle(std::string(kTextReportDialogTitle)); });
@@ -24,7 +24,7 @@ void SaveResultsAsTextFile(const ResultList& listView3, Host& host, SaveFileDial
   trap.step(122, [&] { host.setBusy(false); });
 }
 
-void CopyResultsToClipboard(const ResultList& listView3, Host& host, Clipboard& clipboard) {
+void copyResultsToClipboard(const ResultList& listView3, Host& host, Clipboard& clipboard) {
   Trap trap(host, label::kPushButton10);
   trap.step(106, [&] { CopyListviewToClipboard(listView3, host, clipboard); });
 }

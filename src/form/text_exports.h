@@ -22,10 +22,10 @@ inline constexpr std::string_view kTextReportDialogFilter =
 // "Save Results As Text File": asks for a file name and, unless cancelled, writes the text
 // report of ListView3 to it, the window busy meanwhile. The name is used as the dialog
 // returns it: no extension is added.
-void SaveResultsAsTextFile(const ResultList& listView3, Host& host, SaveFileDialog& dialog);
+void saveResultsAsTextFile(const ResultList& listView3, Host& host, SaveFileDialog& dialog);
 
 // "Copy Results To Clipboard": puts the clipboard text of ListView3 on the clipboard. The
 // window does not become busy.
-void CopyResultsToClipboard(const ResultList& listView3, Host& host, Clipboard& clipboard);
+void copyResultsToClipboard(const ResultList& listView3, Host& host, Clipboard& clipboard);
 
 }  // namespace plovane

@@ -14,7 +14,7 @@ NameList GetFilesInFolder(const platform::FileSystem& fs, std::string folder,
   NameList names;
   try {
     fs.forEachFile(folder, [&](std::string_view name) {
-      if (MatchesPattern(name, pattern)) names.emplace_back(name);
+      if (matchesPattern(name, pattern)) names.emplace_back(name);
     });
   } catch (const Failure& failure) {
     // A folder that does not exist lists no files; that is not a failure.
@@ -50,7 +50,7 @@ bool PathExists(const platform::FileSystem& fs, const std::string& path) {
   return fs.canReadChangeTime(path);
 }
 
-bool MatchesPattern(std::string_view name, std::string_view pattern) {
+bool matchesPattern(std::string_view name, std::string_view pattern) {
   if (pattern == "*.*" || pattern == "*") return true;
   // Wildcard match with backtracking to the last "*".
   std::size_t n = 0, p = 0, starP = std::string_view::npos, starN = 0;

@@ -40,6 +40,6 @@ DateTime FileTimeToLocalDate(std::int64_t unixSeconds, std::int64_t utcOffsetSec
 bool PathExists(const platform::FileSystem& fs, const std::string& path);
 
 // True when name matches the pattern ("*" any run, "?" any one character; "*.*" every name).
-bool MatchesPattern(std::string_view name, std::string_view pattern);
+bool matchesPattern(std::string_view name, std::string_view pattern);
 
 }  // namespace plovane

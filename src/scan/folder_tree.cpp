@@ -122,7 +122,7 @@ void Enumeration::firstPass(FolderTree& tree, FolderTree& found, int depth) {
 void Enumeration::listSubFolders(const std::string& folder, FolderTree& found) {
   fs_.forEachSubFolder(folder, [&](std::string_view name) {
     host_.yield();                               // step 120
-    if (!IsAcceptedSubFolderName(name)) return;  // steps 124 to 130
+    if (!isAcceptedSubFolderName(name)) return;  // steps 124 to 130
     std::string path;                            // steps 132, 134
     path.reserve(folder.size() + name.size() + 1);
     path.append(folder).append(name).push_back(kSeparator);
@@ -149,7 +149,7 @@ const FolderInfo& Enumeration::examine(const std::string& path) {
 bool Enumeration::isDescendable(const std::string& path, int depth) {
   const FolderInfo& info = examine(path);
   if (info.isRoot) return true;
-  if (IsHiddenSystemFolder(info.attributes)) return false;
+  if (isHiddenSystemFolder(info.attributes)) return false;
   if (depth == 0) return true;  // the chosen folders themselves are not sub-folders
   Walked& walked = walked_.at(path);
   if (!walked.leadsBack) walked.leadsBack = leadsBackOnItsChain(path, info.id);
@@ -184,11 +184,11 @@ bool IsFolder(const platform::FileSystem& fs, const std::string& path) {
   return fs.isFolder(path);
 }
 
-bool IsHiddenSystemFolder(int attributes) {
+bool isHiddenSystemFolder(int attributes) {
   return attributes == kHiddenSystemFolder || attributes == kHiddenSystemLinkFolder;
 }
 
-bool IsAcceptedSubFolderName(std::string_view name) {
+bool isAcceptedSubFolderName(std::string_view name) {
   if (platform::pathLength(name) >= platform::kPathLimit) return false;
   if (NameHasBadCharacter(name)) return false;
   if (platform::kQuestionMarkIsLostCharacter && name.find('?') != std::string_view::npos) {

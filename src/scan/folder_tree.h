@@ -30,11 +30,11 @@ bool IsFolder(const platform::FileSystem& fs, const std::string& path);
 
 // True when a sub-folder of this name is taken into the tree: shorter than the path limit,
 // no control character, no "?" where that marks a lost character, neither "." nor "..".
-bool IsAcceptedSubFolderName(std::string_view name);
+bool isAcceptedSubFolderName(std::string_view name);
 
 // Hidden, system and folder (with or without the link bit) and nothing else: such a folder
 // is not descended into, unless it is a drive's root.
-bool IsHiddenSystemFolder(int attributes);
+bool isHiddenSystemFolder(int attributes);
 
 // True when the name holds a control character: a code point below 32, or from 127 to 159.
 bool NameHasBadCharacter(std::string_view name);

@@ -103,12 +103,12 @@ void ReadAheadCache::read(const std::string& key, Folder& folder,
   std::vector<Found> found;
   read.subFolders.reserve(reading.subFolders.size());
   for (platform::FolderReading::SubFolder& sub : reading.subFolders) {
-    if (IsAcceptedSubFolderName(sub.name)) {
+    if (isAcceptedSubFolderName(sub.name)) {
       Found& child = found.emplace_back();
       child.key = key + sub.name + platform::kSeparator;
       child.info = sub.info;
       child.infoFailure = std::move(sub.infoFailure);
-      child.walked = child.info && !IsHiddenSystemFolder(child.info->attributes) &&
+      child.walked = child.info && !isHiddenSystemFolder(child.info->attributes) &&
                      std::find(chain.begin(), chain.end(), child.info->id) == chain.end();
     }
     read.subFolders.push_back(std::move(sub.name));

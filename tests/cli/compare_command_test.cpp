@@ -133,7 +133,7 @@ class CompareCommandTest : public ::testing::Test {
 
   // The rows the window's own run gives for the two folders, as the window names them.
   void compareInProcess(const std::string& folder1, const std::string& folder2) {
-    AddResultColumns(listView3);
+    addResultColumns(listView3);
     listView1.appendRow(SharedText(folder1));
     listView2.appendRow(SharedText(folder2));
     ComparisonRun(platform::nativeFileSystem()).start(listView1, listView2, listView3, host);

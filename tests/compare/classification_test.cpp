@@ -334,11 +334,11 @@ TEST(ClassificationTest, TimeRuleDecidesHowFarApartEqualTimesMayBe) {
   const DateTime earliest =
       DateTime::fromLocalSeconds(std::numeric_limits<std::int64_t>::min() + 1);
   const DateTime latest = DateTime::fromLocalSeconds(std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(CompareWithin(DateTime::none(), earliest, 2), -1);
-  EXPECT_EQ(CompareWithin(earliest, DateTime::none(), 2), 1);
-  EXPECT_EQ(CompareWithin(DateTime::none(), DateTime::none(), 2), 0);
-  EXPECT_EQ(CompareWithin(latest, earliest, 2), 1);
-  EXPECT_EQ(CompareWithin(earliest, latest, std::numeric_limits<std::uint64_t>::max()), 0);
+  EXPECT_EQ(compareWithin(DateTime::none(), earliest, 2), -1);
+  EXPECT_EQ(compareWithin(earliest, DateTime::none(), 2), 1);
+  EXPECT_EQ(compareWithin(DateTime::none(), DateTime::none(), 2), 0);
+  EXPECT_EQ(compareWithin(latest, earliest, 2), 1);
+  EXPECT_EQ(compareWithin(earliest, latest, std::numeric_limits<std::uint64_t>::max()), 0);
 }
 
 // A side restored from an archive shows 2-second steps only through many distinct even times:

@@ -132,7 +132,7 @@ TEST(SpreadsheetProgramTest, TheExportOpensItsOwnPrivateWorkbookAndClearsOldOnes
   list.setChecked(0, true);
   RecordingHost host;
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   EXPECT_TRUE(host.errorReports.empty()) << host.errorReports.front();
   EXPECT_TRUE(host.messages.empty());
@@ -171,7 +171,7 @@ TEST(SpreadsheetProgramTest, WithoutAProgramTheExportSaysSoTwice) {
   list.addColumn("Newer");
   list.appendRow("/a/x.txt");
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   EXPECT_EQ(host.messages, (std::vector<std::string>{std::string(kSpreadsheetMissingForSoftware),
                                                      std::string(kSpreadsheetMissingForFeature)}));
@@ -212,7 +212,7 @@ TEST(SpreadsheetProgramTest, AProgramThatFailsToStartOrEndsAtOnceIsNamedWithTheW
     RecordingHost host;
     const auto started = std::chrono::steady_clock::now();
 
-    SaveResultsAsExcelFile(list, host, spreadsheets);
+    saveResultsAsExcelFile(list, host, spreadsheets);
 
     const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_TRUE(host.errorReports.empty()) << c.script << host.errorReports.front();

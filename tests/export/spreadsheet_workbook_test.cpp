@@ -110,7 +110,7 @@ TEST(SpreadsheetWorkbookTest, TheExportedWorkbookHoldsEveryTextAsTextInItsCell) 
   RecordingHost host;
   XlsxFileSpreadsheets spreadsheets(file);
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   ASSERT_TRUE(host.errorReports.empty()) << host.errorReports.front();
   const std::string xml = sheetXml(file, 1);

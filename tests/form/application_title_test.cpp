@@ -6,13 +6,13 @@ namespace plovane::test {
 namespace {
 
 TEST(ApplicationTitleTest, DropsTheLastWordAtLeastOnceThenUntilShortEnough) {
-  EXPECT_EQ(ApplicationTitle("Plovane"), "Plovane");  // no blank: the whole name
-  EXPECT_EQ(ApplicationTitle("Folder Compare Tool"), "Folder Compare");
+  EXPECT_EQ(applicationTitleOf("Plovane"), "Plovane");  // no blank: the whole name
+  EXPECT_EQ(applicationTitleOf("Folder Compare Tool"), "Folder Compare");
   // 45 characters: one word off leaves 39.
-  EXPECT_EQ(ApplicationTitle("Aaaaaaaaa Bbbbbbbbb Ccccccccc Ddddddddd Eeeee"),
+  EXPECT_EQ(applicationTitleOf("Aaaaaaaaa Bbbbbbbbb Ccccccccc Ddddddddd Eeeee"),
             "Aaaaaaaaa Bbbbbbbbb Ccccccccc Ddddddddd");
   // Still longer than 40 after the first cut: further words go.
-  EXPECT_EQ(ApplicationTitle("Aaaaaaaaaaaaaaaaaaaa Bbbbbbbbbbbbbbbbbbbbbbbbb C"),
+  EXPECT_EQ(applicationTitleOf("Aaaaaaaaaaaaaaaaaaaa Bbbbbbbbbbbbbbbbbbbbbbbbb C"),
             "Aaaaaaaaaaaaaaaaaaaa");
 }
 

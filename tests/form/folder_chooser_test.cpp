@@ -35,9 +35,9 @@ struct Side {
   bool keepsRowsWhileBusy;
 };
 
-const Side kFolder1{"Folder1", ChooseFolder1, "ListView1",
+const Side kFolder1{"Folder1", chooseFolder1, "ListView1",
                     "in Plovane2021/08/31.Form1.PushButton3_Click ", true};
-const Side kFolder2{"Folder2", ChooseFolder2, "ListView2",
+const Side kFolder2{"Folder2", chooseFolder2, "ListView2",
                     "in Plovane2021/08/31.Form1.PushButton1_Click ", false};
 
 void PrintTo(const Side& side, std::ostream* out) {

@@ -34,7 +34,7 @@ TEST(RemoveSelectedRowTest, DoubleClickRemovesOnlyTheSelectedRowAndKeepsTheSetti
   fill(list, {"/a/", "/b/", "/c/"});
   list.setSelectedRow(1);
 
-  RemoveSelectedRow(list, host);
+  removeSelectedRow(list, host);
 
   EXPECT_EQ(rowsOf(list), (Rows{"/a/", "/c/"}));
   EXPECT_EQ(host.store.read("ListView1", ""), "/a/");
@@ -50,10 +50,10 @@ TEST(RemoveSelectedRowTest, OnlyTheDeleteKeyCodeRemoves) {
 
   // Backspace, Insert, the code after Delete, the ASCII DEL character and none at all.
   for (int other : {8, 45, 47, 127, 0}) {
-    RemoveSelectedRowOnKey(other, list, host);
+    removeSelectedRowOnKey(other, list, host);
     EXPECT_EQ(list.rowCount(), 1u) << "key code " << other;
   }
-  RemoveSelectedRowOnKey(46, list, host);
+  removeSelectedRowOnKey(46, list, host);
   EXPECT_EQ(list.rowCount(), 0u);
 }
 
@@ -64,19 +64,19 @@ TEST(RemoveSelectedRowTest, NothingHappensWhileBusyOnAnEmptyListOrWithoutSelecti
   list.setSelectedRow(0);
 
   host.busy = true;
-  RemoveSelectedRow(list, host);
-  RemoveSelectedRowOnKey(kDeleteKeyCode, list, host);
+  removeSelectedRow(list, host);
+  removeSelectedRowOnKey(kDeleteKeyCode, list, host);
   EXPECT_EQ(rowsOf(list), (Rows{"/a/", "/b/"}));
   host.busy = false;
 
   list.setSelectedRow(std::nullopt);
-  EXPECT_NO_THROW(RemoveSelectedRow(list, host));
-  EXPECT_NO_THROW(RemoveSelectedRowOnKey(kDeleteKeyCode, list, host));
+  EXPECT_NO_THROW(removeSelectedRow(list, host));
+  EXPECT_NO_THROW(removeSelectedRowOnKey(kDeleteKeyCode, list, host));
   EXPECT_EQ(rowsOf(list), (Rows{"/a/", "/b/"}));
 
   ResultList empty;
-  EXPECT_NO_THROW(RemoveSelectedRow(empty, host));
-  EXPECT_NO_THROW(RemoveSelectedRowOnKey(kDeleteKeyCode, empty, host));
+  EXPECT_NO_THROW(removeSelectedRow(empty, host));
+  EXPECT_NO_THROW(removeSelectedRowOnKey(kDeleteKeyCode, empty, host));
   EXPECT_EQ(empty.rowCount(), 0u);
   EXPECT_TRUE(host.errorReports.empty());
 }
@@ -89,14 +89,14 @@ TEST(ClearFolderTest, Folder1ListIsKeptWhileBusyButItsSettingIsEmptiedAnyway) {
   fill(list, {"/a/"});
 
   host.busy = true;
-  ClearFolder1(list, host);
+  clearFolder1(list, host);
   EXPECT_EQ(rowsOf(list), (Rows{"/a/"}));
   EXPECT_TRUE(host.store.contains("ListView1"));
   EXPECT_EQ(host.store.read("ListView1", "<absent>"), "");
   EXPECT_EQ(host.store.read("ListView2", ""), "/b/");
 
   host.busy = false;
-  ClearFolder1(list, host);
+  clearFolder1(list, host);
   EXPECT_EQ(list.rowCount(), 0u);
   EXPECT_TRUE(host.errorReports.empty());
 }
@@ -109,7 +109,7 @@ TEST(ClearFolderTest, Folder2IsEmptiedWithItsSettingEvenWhileBusy) {
   ResultList list;
   fill(list, {"/b/", "/c/"});
 
-  ClearFolder2(list, host);
+  clearFolder2(list, host);
 
   EXPECT_EQ(list.rowCount(), 0u);
   EXPECT_TRUE(host.store.contains("ListView2"));
@@ -125,8 +125,8 @@ TEST(ClearFolderTest, FailedSettingWriteIsReportedUnderEachButtonsOwnLabel) {
   fill(list1, {"/a/"});
   fill(list2, {"/b/"});
 
-  ClearFolder1(list1, host);
-  ClearFolder2(list2, host);
+  clearFolder1(list1, host);
+  clearFolder2(list2, host);
 
   EXPECT_EQ(list1.rowCount(), 0u);
   EXPECT_EQ(list2.rowCount(), 0u);
@@ -146,9 +146,9 @@ TEST(ClearListTest, EmptiesTheResultListEvenWhileBusyAndDoesNothingWhenEmpty) {
   list.appendRow("/a/x.txt", " is newer than", "/b/");
   list.appendRow("/a/y.txt", " will overwrite an older", "/b/y.txt");
 
-  ClearList(list, host);
+  clearList(list, host);
   EXPECT_EQ(list.rowCount(), 0u);
-  ClearList(list, host);
+  clearList(list, host);
   EXPECT_EQ(list.rowCount(), 0u);
 
   EXPECT_FALSE(host.store.contains("ListView1"));

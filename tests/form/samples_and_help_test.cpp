@@ -37,7 +37,7 @@ TEST_F(LoadSampleFoldersTest, ReplacesBothFoldersAndStoresThemEvenWhenTheyAreMis
   listView1.appendRow("/old1/");
   listView2.appendRow("/old2/");
 
-  LoadSampleFolders(listView1, listView2, host, programFolder);
+  loadSampleFolders(listView1, listView2, host, programFolder);
 
   ASSERT_EQ(listView1.rowCount(), 1u);
   EXPECT_EQ(listView1.cell(0, 0).view(), sample1);
@@ -51,8 +51,8 @@ TEST_F(LoadSampleFoldersTest, ReplacesBothFoldersAndStoresThemEvenWhenTheyAreMis
 }
 
 TEST_F(LoadSampleFoldersTest, LoadingTwiceLeavesOneRowEach) {
-  LoadSampleFolders(listView1, listView2, host, programFolder);
-  LoadSampleFolders(listView1, listView2, host, programFolder);
+  loadSampleFolders(listView1, listView2, host, programFolder);
+  loadSampleFolders(listView1, listView2, host, programFolder);
 
   ASSERT_EQ(listView1.rowCount(), 1u);
   ASSERT_EQ(listView2.rowCount(), 1u);
@@ -65,7 +65,7 @@ TEST_F(LoadSampleFoldersTest, WhileBusyFolder1KeepsItsOldRowFirst) {
   listView2.appendRow("/old2/");
   host.busy = true;
 
-  LoadSampleFolders(listView1, listView2, host, programFolder);
+  loadSampleFolders(listView1, listView2, host, programFolder);
 
   ASSERT_EQ(listView1.rowCount(), 2u);
   EXPECT_EQ(listView1.cell(0, 0).view(), "/old1/");
@@ -83,7 +83,7 @@ TEST(LoadSampleFoldersFailureTest, FailedWritesAreReportedAndBothListsAreStillFi
   host.store.readOnly = true;
   ResultList listView1, listView2;
 
-  LoadSampleFolders(listView1, listView2, host, "/opt/plovane");
+  loadSampleFolders(listView1, listView2, host, "/opt/plovane");
 
   EXPECT_EQ(listView1.rowCount(), 1u);
   ASSERT_EQ(listView2.rowCount(), 1u);
@@ -106,7 +106,7 @@ TEST(HelpTest, TextIsThreeParagraphsSeparatedByTwoCarriageReturns) {
 
 TEST(HelpTest, ShowHelpShowsTheTextAsOnePlainMessage) {
   RecordingHost host;
-  ShowHelp(host);
+  showHelp(host);
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0], helpText());
   EXPECT_TRUE(host.errorReports.empty());

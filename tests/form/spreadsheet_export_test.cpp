@@ -47,7 +47,7 @@ TEST(SpreadsheetExportTest, WritesHeadersAndCheckedRowsSkippingEmptyTextsAndEqua
               {"", " will overwrite an older", "123"},
               {"=SUM(A1)", "", ""}});
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   // The probe's application, then the export's.
   ASSERT_EQ(spreadsheets.created.size(), 2u);
@@ -97,7 +97,7 @@ TEST(SpreadsheetExportTest, HeadersFollowTheFirstRowWhetherCheckedOrNot) {
   ResultList list;
   fill(list, {{"/a/x", "", "/b/x", false}, {"/a/y", " is newer than", "/b/"}});
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   const Sheet expected{{{1, 1}, "Newer"},
                        {{1, 2}, "Older"},
@@ -119,7 +119,7 @@ TEST(SpreadsheetExportTest, WithoutAProgramShowsBothMessagesAndNothingElse) {
   EXPECT_EQ(host.messages[0], kSpreadsheetMissingForSoftware);
   host.messages.clear();
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   EXPECT_EQ(host.messages, (std::vector<std::string>{std::string(kSpreadsheetMissingForSoftware),
                                                      std::string(kSpreadsheetMissingForFeature)}));
@@ -134,7 +134,7 @@ TEST(SpreadsheetExportTest, WithoutAProgramShowsBothMessagesAndNothingElse) {
   host.messages.clear();
   ResultList empty;
   fill(empty, {});
-  SaveResultsAsExcelFile(empty, host, spreadsheets);
+  saveResultsAsExcelFile(empty, host, spreadsheets);
   EXPECT_EQ(spreadsheets.log, (std::vector<std::string>{"create"}));
   EXPECT_TRUE(host.messages.empty());
   EXPECT_EQ(host.busyChanges, 0);
@@ -151,7 +151,7 @@ TEST(SpreadsheetExportTest, RowsPastTheSheetsLastRowGoOnInNewSheetsUnderTheSameH
   rows[4].checked = false;
   fill(list, rows);
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   const auto& sheets = spreadsheets.created.back()->sheets;
   ASSERT_EQ(sheets.size(), 3u);
@@ -179,7 +179,7 @@ TEST(SpreadsheetExportTest, RowsPastTheSheetsLastRowGoOnInNewSheetsUnderTheSameH
   exact.rowLimit = 4;
   ResultList three;
   fill(three, {{"/a/1", "", "/b/"}, {"/a/2", "", "/b/"}, {"/a/3", "", "/b/"}});
-  SaveResultsAsExcelFile(three, host, exact);
+  saveResultsAsExcelFile(three, host, exact);
   EXPECT_EQ(exact.created.back()->sheets.size(), 1u);
   EXPECT_TRUE(host.errorReports.empty());
 }
@@ -198,7 +198,7 @@ TEST(SpreadsheetExportTest, ClearingTheListDuringAYieldIsReportedAndKeepsWhatWas
     if (host.yields == 8) list.clear();
   };
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   const SpreadsheetRecord& record = *spreadsheets.created.back();
   EXPECT_EQ(record.sheets.at(0).at({2, 1}), "/a/1");
@@ -221,7 +221,7 @@ TEST(SpreadsheetExportTest, AProgramThatStopsAnsweringIsReportedStepByStepAndThe
   std::vector<Row> rows(500, Row{"/a/x", " is newer than", "/b/"});
   fill(list, rows);
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   const std::string gone = "The remote server machine does not exist";
   EXPECT_EQ(host.errorReports,
@@ -237,11 +237,11 @@ TEST(SpreadsheetExportTest, EachClickStartsItsOwnApplicationAndWorkbook) {
   ResultList list;
   fill(list, {{"/a/x", " is newer than", "/b/"}});
 
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
   const auto first = spreadsheets.created.back();
   const Sheet firstSheet = first->sheets.at(0);
   list.setCell(0, 0, "/a/changed");
-  SaveResultsAsExcelFile(list, host, spreadsheets);
+  saveResultsAsExcelFile(list, host, spreadsheets);
 
   ASSERT_EQ(spreadsheets.created.size(), 4u);
   EXPECT_NE(spreadsheets.created.back(), first);

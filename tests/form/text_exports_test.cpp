@@ -36,7 +36,7 @@ TEST(SaveResultsAsTextFileTest, WritesTheChosenFileWhileBusyAfterSettingUpTheDia
   std::vector<bool> busyWhileWriting;
   host.onYield = [&] { busyWhileWriting.push_back(host.busy); };
 
-  SaveResultsAsTextFile(list, host, dialog);
+  saveResultsAsTextFile(list, host, dialog);
 
   EXPECT_EQ(dialog.flags, 0x280201);
   EXPECT_EQ(dialog.title, "Save");
@@ -62,7 +62,7 @@ TEST(SaveResultsAsTextFileTest, EachSideReportsItsOwnFailuresAndACancelWritesNot
 
   RecordingHost cancelHost;
   ScriptedSaveFileDialog cancelled;
-  SaveResultsAsTextFile(list, cancelHost, cancelled);
+  saveResultsAsTextFile(list, cancelHost, cancelled);
   EXPECT_EQ(cancelHost.yields, 0);
   EXPECT_TRUE(cancelHost.errorReports.empty());
 
@@ -71,7 +71,7 @@ TEST(SaveResultsAsTextFileTest, EachSideReportsItsOwnFailuresAndACancelWritesNot
   ScriptedSaveFileDialog failing;
   failing.failShowing = true;
   failing.answers = {tree.path("never")};
-  SaveResultsAsTextFile(list, dialogHost, failing);
+  saveResultsAsTextFile(list, dialogHost, failing);
   EXPECT_EQ(reportedSteps(dialogHost), (Steps{{button, 112}}));
   EXPECT_FALSE(std::ifstream(tree.path("never")).good());
 
@@ -79,7 +79,7 @@ TEST(SaveResultsAsTextFileTest, EachSideReportsItsOwnFailuresAndACancelWritesNot
   RecordingHost fileHost;
   ScriptedSaveFileDialog unwritable;
   unwritable.answers = {tree.path("missing folder/results.txt")};
-  SaveResultsAsTextFile(list, fileHost, unwritable);
+  saveResultsAsTextFile(list, fileHost, unwritable);
   EXPECT_EQ(reportedSteps(fileHost),
             (Steps{{writer, 136}, {writer, 150}, {writer, 180}, {writer, 184}}));
   EXPECT_FALSE(fileHost.busy);
@@ -93,7 +93,7 @@ TEST(CopyResultsToClipboardTest, CopiesWithoutBusyAndReportsAVanishedRowAt106) {
   std::vector<bool> busyWhileCopying;
   host.onYield = [&] { busyWhileCopying.push_back(host.busy); };
 
-  CopyResultsToClipboard(list, host, clipboard);
+  copyResultsToClipboard(list, host, clipboard);
   EXPECT_EQ(clipboard.text, "/a/f0\t is newer than\t/b/\r\n/a/f1\t is newer than\t/b/\r\n");
   EXPECT_EQ(busyWhileCopying, std::vector<bool>(busyWhileCopying.size(), false));
   EXPECT_TRUE(host.errorReports.empty());
@@ -104,7 +104,7 @@ TEST(CopyResultsToClipboardTest, CopiesWithoutBusyAndReportsAVanishedRowAt106) {
     if (host.yields == 3) list.clear();
   };
   host.yields = 0;
-  CopyResultsToClipboard(list, host, untouched);
+  copyResultsToClipboard(list, host, untouched);
   EXPECT_EQ(reportedSteps(host), (Steps{{"Form1.PushButton10_Click", 106}}));
   EXPECT_EQ(untouched.clears, 0);
   EXPECT_FALSE(untouched.text.has_value());

@@ -266,19 +266,19 @@ void Form1::setApplicationTitle(const std::string& title) {
 // --- Handlers ----------------------------------------------------------------------------
 
 void Form1::PushButton1_Click() {
-  ChooseFolder2(listView2(), host_, services_.folderBrowser);
+  chooseFolder2(listView2(), host_, services_.folderBrowser);
 }
 
 void Form1::PushButton2_Click() {
-  ClearFolder1(listView1(), host_);
+  clearFolder1(listView1(), host_);
 }
 
 void Form1::PushButton3_Click() {
-  ChooseFolder1(listView1(), host_, services_.folderBrowser);
+  chooseFolder1(listView1(), host_, services_.folderBrowser);
 }
 
 void Form1::PushButton4_Click() {
-  ClearFolder2(listView2(), host_);
+  clearFolder2(listView2(), host_);
 }
 
 void Form1::PushButton5_Click() {
@@ -292,7 +292,7 @@ void Form1::PushButton5_Click() {
 }
 
 void Form1::openWithFolders(const std::string& folder1, const std::string& folder2) {
-  if (ChooseFoldersFromArguments(folder1, folder2, listView1(), listView2(), host_,
+  if (chooseFoldersFromArguments(folder1, folder2, listView1(), listView2(), host_,
                                  services_.fileSystem)) {
     QTimer::singleShot(0, this, &Form1::PushButton5_Click);
   }
@@ -328,11 +328,11 @@ void Form1::updateProgressLine() {
 }
 
 void Form1::PushButton6_Click() {
-  SaveResultsAsTextFile(listView3(), host_, services_.saveFileDialog);
+  saveResultsAsTextFile(listView3(), host_, services_.saveFileDialog);
 }
 
 void Form1::PushButton7_Click() {
-  SaveResultsAsExcelFile(listView3(), host_, services_.spreadsheets);
+  saveResultsAsExcelFile(listView3(), host_, services_.spreadsheets);
 }
 
 bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
@@ -340,19 +340,19 @@ bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
 }
 
 void Form1::PushButton8_Click() {
-  ClearList(listView3(), host_);
+  clearList(listView3(), host_);
 }
 
 void Form1::PushButton9_Click() {
-  LoadSampleFolders(listView1(), listView2(), host_, services_.programFolder);
+  loadSampleFolders(listView1(), listView2(), host_, services_.programFolder);
 }
 
 void Form1::PushButton10_Click() {
-  CopyResultsToClipboard(listView3(), host_, services_.clipboard);
+  copyResultsToClipboard(listView3(), host_, services_.clipboard);
 }
 
 void Form1::PushButton13_Click() {
-  ShowHelp(host_);
+  showHelp(host_);
 }
 
 // --- Pointer, double-click, Delete key and close -------------------------------------------
@@ -367,12 +367,12 @@ void Form1::showDefaultPointer() {
   setCursor(Qt::ArrowCursor);
 }
 
-void Form1::removeSelectedRow(int list, std::optional<int> keyCode) {
+void Form1::removeSelectedRowOfList(int list, std::optional<int> keyCode) {
   ResultList& resultList = lists_[static_cast<std::size_t>(list)];
   if (keyCode) {
-    RemoveSelectedRowOnKey(*keyCode, resultList, host_);
+    removeSelectedRowOnKey(*keyCode, resultList, host_);
   } else {
-    RemoveSelectedRow(resultList, host_);
+    removeSelectedRow(resultList, host_);
   }
 }
 
@@ -391,13 +391,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   for (int list = 0; list < 2; ++list) {
     QTreeView* view = views_[static_cast<std::size_t>(list)];
     if (type == QEvent::MouseButtonDblClick && watched == view->viewport()) {
-      removeSelectedRow(list, std::nullopt);
+      removeSelectedRowOfList(list, std::nullopt);
       return true;
     }
     if (type == QEvent::KeyPress && watched == view) {
       const auto* key = static_cast<QKeyEvent*>(event);
       if (key->key() == Qt::Key_Delete) {
-        removeSelectedRow(list, kDeleteKeyCode);
+        removeSelectedRowOfList(list, kDeleteKeyCode);
         return true;
       }
     }

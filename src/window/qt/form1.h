@@ -107,7 +107,7 @@ class Form1 final : public QWidget, private FormWindow {
   void updateProgressLine();
   void showHandPointer();
   void showDefaultPointer();
-  void removeSelectedRow(int list, std::optional<int> keyCode);
+  void removeSelectedRowOfList(int list, std::optional<int> keyCode);
 
   Form1Services services_;
   std::array<ResultList, 3> lists_;
