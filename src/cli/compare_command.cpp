@@ -13,9 +13,9 @@
 #include "cli/terminal_text.h"
 #include "common/failure.h"
 #include "common/result_list.h"
-#include "form/comparison_run.h"
 #include "export/clipboard_text.h"
 #include "export/text_report.h"
+#include "form/comparison_run.h"
 #include "form/folder_chooser.h"
 #include "form/form_setup.h"
 #include "form/spreadsheet_export.h"
@@ -48,7 +48,7 @@ struct Options {
   std::vector<std::string> xlsx;
   bool quiet = false;
   bool help = false;
-  unsigned threads = 0;  // the run's own choice
+  unsigned threads = 0;                      // the run's own choice
   std::optional<std::int64_t> modifyWindow;  // the run's automatic rule without one
 };
 
@@ -70,15 +70,15 @@ Options parse(std::vector<std::string> arguments) {
   app.add_option("--threads", options.threads)->check(CLI::Range(1u, kMaxReaderThreads));
   std::int64_t modifyWindow = 0;
   const CLI::Option* modifyWindowOption =
-      app.add_option("--modify-window", modifyWindow)->check(CLI::Validator(
-          [](const std::string& text) {
-            const bool wholeSeconds = !text.empty() && text.size() <= 12 &&
-                                      std::all_of(text.begin(), text.end(), [](char c) {
-                                        return c >= '0' && c <= '9';
-                                      });
-            return wholeSeconds ? std::string() : "takes whole seconds, 0 or more: " + text;
-          },
-          "SECONDS"));
+      app.add_option("--modify-window", modifyWindow)
+          ->check(CLI::Validator(
+              [](const std::string& text) {
+                const bool wholeSeconds = !text.empty() && text.size() <= 12 &&
+                                          std::all_of(text.begin(), text.end(),
+                                                      [](char c) { return c >= '0' && c <= '9'; });
+                return wholeSeconds ? std::string() : "takes whole seconds, 0 or more: " + text;
+              },
+              "SECONDS"));
   app.add_flag("-h,--help", options.help);
   std::reverse(arguments.begin(), arguments.end());
   try {
@@ -223,7 +223,8 @@ class Outputs {
       return;
     }
     char buffer[1 << 16];
-    for (std::size_t count; !outFailed_ && (count = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
+    for (std::size_t count;
+         !outFailed_ && (count = std::fread(buffer, 1, sizeof buffer, in)) > 0;) {
       writeOut(std::string_view(buffer, count));
     }
     std::fclose(in);
@@ -253,8 +254,8 @@ std::optional<std::string> outputProblem(const std::vector<NamedOutput>& outputs
       const NamedOutput& b = outputs[j];
       if (a.file == kStandardOutput || b.file == kStandardOutput) continue;
       if (!platform::isSameFile(a.file, b.file)) continue;
-      return std::string(a.option) + " " + a.file + " and " + std::string(b.option) + " " +
-             b.file + " name the same file";
+      return std::string(a.option) + " " + a.file + " and " + std::string(b.option) + " " + b.file +
+             " name the same file";
     }
   }
   return std::nullopt;
@@ -385,9 +386,8 @@ int runCompare(const std::vector<std::string>& arguments, const Console& console
 #ifndef _WIN32
   for (const std::string& file : options.xlsx) {
     if (file == kStandardOutput) {
-      outputs.writeThroughTemporaryFile([&](const std::string& path, Host& writing) {
-        writeWorkbook(listView3, path, writing);
-      });
+      outputs.writeThroughTemporaryFile(
+          [&](const std::string& path, Host& writing) { writeWorkbook(listView3, path, writing); });
     } else {
       outputs.write(file, [&](Host& writing) { writeWorkbook(listView3, file, writing); });
     }

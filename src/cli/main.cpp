@@ -49,9 +49,9 @@ int main(int argc, char** argv) {
     const std::string& first = arguments[1];
     if (first == "compare") {
       plovane::platform::restartWithListAllocator(argc, argv);
-      return cli::runCompare({arguments.begin() + 2, arguments.end()},
-                             {stdout, stderr, plovane::platform::isTerminal(1),
-                              plovane::platform::isTerminal(2)});
+      return cli::runCompare(
+          {arguments.begin() + 2, arguments.end()},
+          {stdout, stderr, plovane::platform::isTerminal(1), plovane::platform::isTerminal(2)});
     }
     if (first == "-h" || first == "--help") {
       std::fputs(cli::usage().c_str(), stdout);

@@ -52,11 +52,11 @@ FolderReading FileSystem::readFolder(const std::string& folder) const {
   return reading;
 }
 
-pathLimit::pathLimit(std::string_view folder)
+PathLimit::PathLimit(std::string_view folder)
     : folderLength_(pathLength(folder) + (!folder.empty() && folder.back() == kSeparator ? 0 : 1)) {
 }
 
-bool pathLimit::fits(std::string_view name, EntryKind kind) const {
+bool PathLimit::fits(std::string_view name, EntryKind kind) const {
   return folderLength_ + pathLength(name) + (kind == EntryKind::kFolder ? 1 : 0) < kPathLimit;
 }
 

@@ -101,7 +101,7 @@ class FileSystem {
   // isExistingFile), hidden ones included, in the order of the directory listing, following
   // links; an entry that is neither, such as a dangling link, is passed over. "." and ".."
   // are not listed, nor is an entry whose path is too long to be opened by name (see
-  // pathLimit). A folder whose names can be listed but whose entries cannot be examined
+  // PathLimit). A folder whose names can be listed but whose entries cannot be examined
   // (no search permission) has no entry that qualifies. Throws when the folder cannot be
   // listed; entries visited before the failure stay visited.
   virtual void forEachEntry(const std::string& folder, const EntryVisitor& visit) const = 0;
@@ -162,9 +162,9 @@ std::size_t pathLength(std::string_view path);
 // where the folder has none, the name, and for a folder the final separator, stay under the
 // path limit. An entry past it is left out of a listing, file or folder alike, as a folder
 // path past it is not descended into. The folder is measured once, not once per entry.
-class pathLimit {
+class PathLimit {
  public:
-  explicit pathLimit(std::string_view folder);
+  explicit PathLimit(std::string_view folder);
   bool fits(std::string_view name, EntryKind kind) const;
 
  private:

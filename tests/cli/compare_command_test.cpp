@@ -12,15 +12,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/result_list.h"
-#include "form/comparison_run.h"
 #include "export/clipboard_text.h"
 #include "export/text_report.h"
+#include "form/comparison_run.h"
 #include "form/form_setup.h"
 #include "platform/file_system.h"
 #include "recording_host.h"
@@ -244,8 +244,7 @@ TEST_F(CompareCommandTest, NamesCannotDriveATerminalYetKeepTheirBytesInAPipe) {
   tree.makeFile("A/" + evil);
   // On a terminal (script(1) gives the command one), every control character is escaped.
   const std::string shown = onATerminal(tree, "compare A B");
-  EXPECT_NE(shown.find("evil\\033]0;PWNED\\007\\033[31mred\\015x.txt"), std::string::npos)
-      << shown;
+  EXPECT_NE(shown.find("evil\\033]0;PWNED\\007\\033[31mred\\015x.txt"), std::string::npos) << shown;
   EXPECT_EQ(shown.find('\x1b'), std::string::npos) << shown;
   // In a pipe the name is written as it is.
   const Outcome piped = run(tree, {"compare", "--tsv", "A", "B"});

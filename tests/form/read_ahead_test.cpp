@@ -9,8 +9,8 @@
 
 #include "common/failure.h"
 #include "common/result_list.h"
-#include "form/comparison_run.h"
 #include "faulty_file_system.h"
+#include "form/comparison_run.h"
 #include "platform/file_system.h"
 #include "recording_host.h"
 #include "result_rows.h"

@@ -14,7 +14,8 @@ namespace plovane::test {
 class FaultySettingsStore final : public SettingsStore {
  public:
   std::string read(std::string_view key, std::string_view defaultValue) const override {
-    if (unreadableKeys.count(std::string(key)) != 0) throw Failure(failure, failure_code::kPermissionDenied);
+    if (unreadableKeys.count(std::string(key)) != 0)
+      throw Failure(failure, failure_code::kPermissionDenied);
     return values_.read(key, defaultValue);
   }
   void write(std::string_view key, std::string_view value) override {

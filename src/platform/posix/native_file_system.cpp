@@ -245,7 +245,7 @@ class FolderReader {
   }
 
   Directory directory_;
-  const pathLimit limit_;
+  const PathLimit limit_;
   std::optional<bool> searchable_;
 };
 
@@ -300,7 +300,7 @@ class PosixFileSystem final : public FileSystem {
   void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     Directory directory(folder);
     if (!directory.isSearchable()) return;
-    const pathLimit limit(folder);
+    const PathLimit limit(folder);
     while (const std::optional<Directory::Entry> entry = directory.next()) {
       const std::optional<EntryKind> kind = kindOf(directory, *entry);
       if (kind && limit.fits(entry->name, *kind)) visit(entry->name, *kind);

@@ -115,7 +115,7 @@ class Win32FileSystem final : public FileSystem {
   void forEachEntry(const std::string& folder, const EntryVisitor& visit) const override {
     const std::wstring wideFolder = withFinalSeparator(toWide(folder));
     Search search(wideFolder);
-    const pathLimit limit(folder);
+    const PathLimit limit(folder);
     while (const WIN32_FIND_DATAW* entry = search.next()) {
       const std::string name = toUtf8(entry->cFileName);
       const EntryKind kind = (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)

@@ -192,9 +192,8 @@ void ReplacingFile::commit() {
   const std::wstring wideTemporary = toWide(temporary_);
   // Replacing keeps the target's attributes and security; a new target is simply moved in.
   const bool exists = GetFileAttributesW(wideTarget.c_str()) != INVALID_FILE_ATTRIBUTES;
-  const bool replaced =
-      exists && ReplaceFileW(wideTarget.c_str(), wideTemporary.c_str(), nullptr,
-                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
+  const bool replaced = exists && ReplaceFileW(wideTarget.c_str(), wideTemporary.c_str(), nullptr,
+                                               REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr);
   if (!replaced && !MoveFileExW(wideTemporary.c_str(), wideTarget.c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     giveUp(failureFromWindowsError(GetLastError()));
@@ -220,9 +219,9 @@ std::optional<FileId> fileIdentity(const std::string& path) {
   const BOOL known = GetFileInformationByHandle(handle, &information);
   CloseHandle(handle);
   if (!known) return std::nullopt;
-  return FileId{information.dwVolumeSerialNumber,
-                (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) |
-                    information.nFileIndexLow};
+  return FileId{
+      information.dwVolumeSerialNumber,
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
 }
 
 // Names that differ in case alone find the same file.
