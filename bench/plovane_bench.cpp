@@ -32,7 +32,7 @@
 #include "bench_support.h"
 #include "common/result_list.h"
 #include "console_host.h"
-#include "platform/process.h"
+#include "platform/list_memory.h"
 #include "scan/read_ahead.h"
 #include "synthetic_trees.h"
 
@@ -730,7 +730,7 @@ int benchMain(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   // Measured as the programs run it, with their allocator settings.
-  plovane::platform::restartWithListAllocator(argc, argv);
+  plovane::platform::prepareAllocatorForLists();
   plovane::bench::setProgramName("plovane-bench");
   return plovane::bench::benchMain(argc, argv);
 }

@@ -40,7 +40,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/process.h"
 #include "bench_support.h"
 #include "common/failure.h"
 #include "common/result_list.h"
@@ -53,6 +52,7 @@
 #include "form/folder_chooser.h"
 #include "form/form_setup.h"
 #include "platform/file_system.h"
+#include "platform/list_memory.h"
 #include "synthetic_trees.h"
 #include "turn_recorder.h"
 #include "window/form1.h"
@@ -817,7 +817,7 @@ int benchMain(ProfilingApplication& application, const Options& options) {
 }  // namespace plovane::bench
 
 int main(int argc, char** argv) {
-  plovane::platform::restartWithListAllocator(argc, argv);
+  plovane::platform::prepareAllocatorForLists();
   plovane::bench::setProgramName("plovane-window-bench");
   const auto options = plovane::bench::parseOptions(argc, argv);
   if (!options) {

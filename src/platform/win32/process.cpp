@@ -81,10 +81,6 @@ bool isTerminal(int stream) {
 // number to reuse, so there is nothing to guard.
 void guardStandardStreams() {}
 
-void restartWithListAllocator(int /*argc*/, char** /*argv*/) {
-  // The Windows heap takes no such settings.
-}
-
 int runInstead(const std::string& program, const std::vector<std::string>& arguments) {
   std::wstring commandLine;
   for (const std::string& argument : arguments) {
