@@ -25,7 +25,7 @@
 #include "cli/console_host.h"
 #include "common/result_list.h"
 #include "peak_memory.h"
-#include "platform/process.h"
+#include "platform/list_memory.h"
 #include "scan/read_ahead.h"
 #include "synthetic_trees.h"
 #include "timed_comparison.h"
@@ -507,7 +507,7 @@ void parseOptions(Options& options, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   // Measured as the programs run it, with their allocator settings.
-  plovane::platform::restartWithListAllocator(argc, argv);
+  plovane::platform::prepareAllocatorForLists();
   plovane::bench::setProgramName("plovane-bench");
   plovane::bench::Options options;
   plovane::bench::parseOptions(options, argc, argv);

@@ -31,7 +31,7 @@
 #include "fixed_random.h"
 #include "loop_host.h"
 #include "platform/file_system.h"
-#include "platform/process.h"
+#include "platform/list_memory.h"
 #include "recording_clipboard.h"
 #include "recording_message_boxes.h"
 #include "recording_spreadsheet.h"
@@ -636,7 +636,7 @@ void parseOptions(Options& options, int argc, char** argv) {
 }  // namespace plovane::bench
 
 int main(int argc, char** argv) {
-  plovane::platform::restartWithListAllocator(argc, argv);
+  plovane::platform::prepareAllocatorForLists();
   plovane::bench::setProgramName("plovane-window-bench");
   plovane::bench::Options options;
   plovane::bench::parseOptions(options, argc, argv);

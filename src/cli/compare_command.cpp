@@ -20,6 +20,7 @@
 #include "form/form_setup.h"
 #include "form/spreadsheet_export.h"
 #include "platform/file_system.h"
+#include "platform/list_allocator.h"
 #include "platform/output_file.h"
 #include "platform/process.h"
 #include "scan/folder_tree.h"
@@ -261,7 +262,10 @@ std::optional<std::string> outputProblem(const std::vector<NamedOutput>& outputs
   return std::nullopt;
 }
 
-std::string tabSeparated(const ResultList& list) {
+// As large as the lists it comes from, so held in a list block once it is large.
+using ListText = std::basic_string<char, std::char_traits<char>, platform::ListAllocator<char>>;
+
+ListText tabSeparated(const ResultList& list) {
   // Sized first: a text of millions of rows is then written once, never copied as it grows.
   std::size_t size = 0;
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
@@ -269,7 +273,7 @@ std::string tabSeparated(const ResultList& list) {
       size += list.cell(row, column).size() + 1;
     }
   }
-  std::string text;
+  ListText text;
   text.reserve(size);
   for (std::size_t row = 0; row < list.rowCount(); ++row) {
     for (std::size_t column = 0; column < ResultList::kMaxCells; ++column) {

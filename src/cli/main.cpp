@@ -8,6 +8,7 @@
 
 #include "cli/compare_command.h"
 #include "common/failure.h"
+#include "platform/list_memory.h"
 #include "platform/process.h"
 #include "platform/process_launcher.h"
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
   if (arguments.size() >= 2) {
     const std::string& first = arguments[1];
     if (first == "compare") {
-      plovane::platform::restartWithListAllocator(argc, argv);
+      plovane::platform::prepareAllocatorForLists();
       return cli::runCompare(
           {arguments.begin() + 2, arguments.end()},
           {stdout, stderr, plovane::platform::isTerminal(1), plovane::platform::isTerminal(2)});

@@ -18,10 +18,11 @@ namespace {
 // The local last-write times of the wanted entries of a list (no time for the others). The
 // entries of one folder stand together in the list, so their times are asked for in one
 // batch per folder, in list order. Each time read is shown to the evidence.
-std::vector<DateTime> readTimes(const FileList& list, const std::vector<bool>& wanted,
-                                const platform::FileSystem& fs, std::int64_t utcOffsetSeconds,
-                                TwoSecondStepEvidence& evidence, Host& host) {
-  std::vector<DateTime> times(list.size(), DateTime::none());
+platform::ListVector<DateTime> readTimes(const FileList& list, const std::vector<bool>& wanted,
+                                         const platform::FileSystem& fs,
+                                         std::int64_t utcOffsetSeconds,
+                                         TwoSecondStepEvidence& evidence, Host& host) {
+  platform::ListVector<DateTime> times(list.size(), DateTime::none());
   std::vector<std::size_t> batch;
   std::vector<std::string_view> names;
   std::vector<std::optional<platform::UnixSeconds>> fileTimes;
@@ -65,7 +66,7 @@ class RowPaths {
 
  private:
   const FileList& list_;
-  std::vector<SharedText> paths_;
+  platform::ListVector<SharedText> paths_;
 };
 
 }  // namespace
@@ -128,9 +129,9 @@ void ListNewerOlderPairs(const NamePairing& pairing, ResultList& listView3, Host
   const std::int64_t utcOffsetSeconds = fs.utcOffsetSeconds();
   TwoSecondStepEvidence evidenceOfA;
   TwoSecondStepEvidence evidenceOfB;
-  const std::vector<DateTime> timesOfA =
+  const platform::ListVector<DateTime> timesOfA =
       readTimes(a, pairing.pairedA(), fs, utcOffsetSeconds, evidenceOfA, host);
-  const std::vector<DateTime> timesOfB =
+  const platform::ListVector<DateTime> timesOfB =
       readTimes(b, pairing.pairedB(), fs, utcOffsetSeconds, evidenceOfB, host);
   // Every pair joins one file of each side, so one window serves the whole call.
   const std::uint64_t window =

@@ -6,6 +6,7 @@
 
 #include "compare/name_index.h"
 #include "compare/time_rule.h"
+#include "platform/list_allocator.h"
 #include "scan/file_list.h"
 
 namespace plovane {
@@ -49,7 +50,7 @@ class NamePairing {
   const FileList& a_;
   const FileList& b_;
   NameIndex indexOfB_;
-  std::vector<std::uint32_t> firstMatchOfA_;
+  platform::ListVector<std::uint32_t> firstMatchOfA_;
   std::vector<bool> pairedA_;
   std::vector<bool> pairedB_;
 };

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/list_allocator.h"
+
 namespace plovane {
 
 class FileList;
@@ -35,9 +37,9 @@ class NameIndex {
   std::size_t findSlot(std::string_view name, std::uint32_t hash) const;
 
   const FileList& list_;
-  std::vector<Slot> slots_;
+  platform::ListVector<Slot> slots_;
   std::size_t mask_ = 0;
-  std::vector<std::uint32_t> next_;
+  platform::ListVector<std::uint32_t> next_;
 };
 
 }  // namespace plovane

@@ -29,14 +29,4 @@ bool isTerminal(int stream);
 // its number and receive what was meant for the stream. Call it first thing in main.
 void guardStandardStreams();
 
-// Starts this program again, once, with the C library's allocator set for lists of millions
-// of entries: heaps on huge pages, grown in large steps, which saves the program most of its
-// page faults. The allocator takes these settings only from the environment at start-up,
-// hence the restart; the restarted program gives programs it starts the environment as the
-// user gave it. Returns having done nothing where the user chose a huge-page setting of
-// their own (GLIBC_TUNABLES=glibc.malloc.hugetlb=0 keeps a program under a debugger or a
-// checker from restarting), where the C library has no such settings, or when the restart
-// fails. Call it first thing in main.
-void restartWithListAllocator(int argc, char** argv);
-
 }  // namespace plovane::platform

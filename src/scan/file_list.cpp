@@ -14,13 +14,26 @@ void FileList::append(const SharedText& prefix, std::string_view name) {
     if (blocks_.size() >= (std::size_t{1} << (32 - kBlockBits))) {
       throw std::length_error("File list too long");
     }
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockSize));
+    blocks_.push_back(newBlock(!blocks_.empty()));
     blockUsed_ = 0;
   }
   const auto nameAt = static_cast<std::uint32_t>(((blocks_.size() - 1) << kBlockBits) | blockUsed_);
   entries_.push_back(Entry{prefix, nameAt, static_cast<std::uint32_t>(name.size())});
   name.copy(blocks_.back().get() + blockUsed_, name.size());
   blockUsed_ += name.size();
+}
+
+void FileList::BlockRelease::operator()(char* block) const noexcept {
+  if (listBlock) {
+    platform::freeListBlock(block, kBlockSize);
+  } else {
+    delete[] block;
+  }
+}
+
+FileList::Block FileList::newBlock(bool listBlock) {
+  if (listBlock) return Block(static_cast<char*>(platform::allocateListBlock(kBlockSize)), {true});
+  return Block(new char[kBlockSize], {false});
 }
 
 void FileList::reserve(std::size_t entries) noexcept {

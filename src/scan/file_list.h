@@ -8,13 +8,16 @@
 #include <vector>
 
 #include "common/shared_text.h"
+#include "platform/list_allocator.h"
 
 namespace plovane {
 
 // An ordered list of full file paths. A path is a prefix (a folder and the separator) and a
 // file name. The prefix is shared by all the files of a folder and the names are packed
-// into blocks of 1 MiB, so a list of millions of files stays small, and a growing list never
-// copies the names it already holds.
+// into blocks of 2 MiB, so a list of millions of files stays small, and a growing list never
+// copies the names it already holds. The first block is ordinary memory, touched only as far
+// as names fill it, so that a short list stays small; the blocks after it, and the entries of
+// a long list, are list blocks (platform/list_memory.h).
 class FileList {
  public:
   // Appends prefix + name; the prefix is empty or ends with the separator.
@@ -43,8 +46,9 @@ class FileList {
   const SharedText& prefix(std::size_t index) const { return entries_[index].prefix; }
 
  private:
-  static constexpr unsigned kBlockBits = 20;
+  static constexpr unsigned kBlockBits = 21;
   static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockBits;
+  static_assert(kBlockSize == platform::kHugePageBytes);
 
   struct Entry {
     SharedText prefix;
@@ -52,8 +56,18 @@ class FileList {
     std::uint32_t nameLength;
   };
 
-  std::vector<Entry> entries_;
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  // Gives a block back where it came from: the first to the free store, the others as list
+  // blocks.
+  struct BlockRelease {
+    bool listBlock = false;
+    void operator()(char* block) const noexcept;
+  };
+  using Block = std::unique_ptr<char[], BlockRelease>;
+
+  static Block newBlock(bool listBlock);
+
+  platform::ListVector<Entry> entries_;
+  std::vector<Block> blocks_;
   std::size_t blockUsed_ = kBlockSize;  // of the last block; full when there is none
 };
 

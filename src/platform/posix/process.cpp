@@ -6,10 +6,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <string_view>
 
 #include "common/failure.h"
-#include "platform/process_launcher.h"
 
 namespace plovane::platform {
 
@@ -48,49 +46,6 @@ void guardStandardStreams() {
       close(placeholder);
     }
   }
-}
-
-#ifdef __GLIBC__
-namespace {
-
-constexpr std::string_view kTunables = "GLIBC_TUNABLES";
-constexpr std::string_view kListAllocator = "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=16777216";
-
-void setTunables(const std::string& tunables) {
-  if (tunables.empty()) {
-    unsetenv(kTunables.data());
-  } else {
-    setenv(kTunables.data(), tunables.c_str(), 1);
-  }
-}
-
-}  // namespace
-#endif
-
-void restartWithListAllocator(int argc, char** argv) {
-#ifdef __GLIBC__
-  const char* const found = std::getenv(kTunables.data());
-  const std::string chosen = found ? found : "";
-  if (chosen.ends_with(kListAllocator)) {
-    // Restarted: the settings have done their work, and programs started from here on get
-    // the environment the user gave.
-    std::string given = chosen.substr(0, chosen.size() - kListAllocator.size());
-    if (given.ends_with(':')) given.pop_back();
-    setTunables(given);
-    return;
-  }
-  if (chosen.find("glibc.malloc.hugetlb=") != std::string::npos) return;
-  setTunables(chosen.empty() ? std::string(kListAllocator)
-                             : chosen + ":" + std::string(kListAllocator));
-  try {
-    runInstead(executablePath(), commandLineArguments(argc, argv));
-  } catch (const Failure&) {
-    setTunables(chosen);  // not restarted: the program goes on as it is
-  }
-#else
-  (void)argc;
-  (void)argv;
-#endif
 }
 
 }  // namespace plovane::platform

@@ -60,8 +60,4 @@ bool isTerminal(int stream) {
 // number to reuse, so there is nothing to guard.
 void guardStandardStreams() {}
 
-void restartWithListAllocator(int /*argc*/, char** /*argv*/) {
-  // The Windows heap takes no such settings.
-}
-
 }  // namespace plovane::platform

@@ -6,6 +6,7 @@
 
 #include "export/spreadsheet_application.h"
 #include "platform/file_system.h"
+#include "platform/list_memory.h"
 #include "platform/output_file.h"
 #include "platform/process.h"
 #include "window/qt/display_check.h"
@@ -28,7 +29,7 @@ void centreOnScreen(QWidget& window) {
 
 int main(int argc, char* argv[]) {
   plovane::exitWhenNoDisplay(argc, argv);
-  plovane::platform::restartWithListAllocator(argc, argv);
+  plovane::platform::prepareAllocatorForLists();
   QApplication application(argc, argv);
   QCoreApplication::setOrganizationName(QStringLiteral("Kestrune"));
   QCoreApplication::setApplicationName(QStringLiteral("Plovane"));
