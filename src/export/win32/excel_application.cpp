@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/failure.h"
+#include "platform/win32/owned.h"
 #include "platform/win32/wide_text.h"
 
 namespace plovane::win32 {
@@ -69,22 +70,10 @@ class Dispatch {
  public:
   Dispatch() = default;
   explicit Dispatch(IDispatch* dispatch) : dispatch_(dispatch) {}
-  Dispatch(Dispatch&& other) noexcept : dispatch_(std::exchange(other.dispatch_, nullptr)) {}
-  Dispatch& operator=(Dispatch&& other) noexcept {
-    if (this != &other) {
-      reset();
-      dispatch_ = std::exchange(other.dispatch_, nullptr);
-    }
-    return *this;
-  }
-  ~Dispatch() { reset(); }
 
   explicit operator bool() const { return dispatch_ != nullptr; }
-  IDispatch* get() const { return dispatch_; }
-  void reset() {
-    if (dispatch_) dispatch_->Release();
-    dispatch_ = nullptr;
-  }
+  IDispatch* get() const { return dispatch_.get(); }
+  void reset() { dispatch_.reset(); }
 
   // A property got or a method called; arguments in their natural order.
   Variant invoke(const wchar_t* name, WORD kind, std::vector<Variant> arguments = {}) const {
@@ -158,7 +147,7 @@ class Dispatch {
     return Failure(description);
   }
 
-  IDispatch* dispatch_ = nullptr;
+  platform::win32::ComPtr<IDispatch> dispatch_;
 };
 
 // COM for the calling thread, for as long as the object lives. A thread where the window

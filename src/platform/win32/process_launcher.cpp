@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "common/failure.h"
+#include "platform/win32/owned.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/windows_error.h"
 
@@ -20,29 +21,7 @@ using win32::toWide;
 // How often a started program is looked at, and the window given a turn, while waiting.
 constexpr DWORD kWatchStepMilliseconds = 10;
 
-class Handle {
- public:
-  Handle() = default;
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-  Handle& operator=(Handle&& other) noexcept {
-    if (this != &other) {
-      close();
-      handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-  }
-  ~Handle() { close(); }
-
-  HANDLE get() const { return handle_; }
-  void close() {
-    if (handle_ && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = nullptr;
-  }
-
- private:
-  HANDLE handle_ = nullptr;
-};
+using Handle = win32::OwnedHandle;
 
 // The program's name, argv[0], is read up to the next space or tab outside quotes, with no
 // escapes: quotes around it are all it needs, and a quote inside cannot be told.
@@ -222,8 +201,8 @@ std::optional<std::string> outputOf(const std::vector<std::string>& arguments,
     return std::nullopt;
   }
   // The program's copy is left alone, so the pipe closes when the program is done with it.
-  writer.close();
-  nothing.close();
+  writer.reset();
+  nothing.reset();
   const auto deadline = std::chrono::steady_clock::now() + timeLimit;
   std::string text;
   if (!readUntilClosed(reader.get(), deadline, text) ||

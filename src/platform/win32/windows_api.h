@@ -1,7 +1,7 @@
 #pragma once
 
 // <windows.h> as the Windows layer includes it: without min/max macros and the rarely used
-// parts. Internal to src/platform/win32/ (and the Windows-only tests).
+// parts. For the Windows side of every room (and the Windows-only tests).
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
