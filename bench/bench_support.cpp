@@ -1,6 +1,5 @@
 #include "bench_support.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -8,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
+#include <filesystem>
 #include <limits>
 
 namespace plovane::bench {
@@ -19,52 +18,24 @@ std::string& programName() {
   return name;
 }
 
-double smallest(const std::vector<double>& times) {
-  return times.empty() ? std::numeric_limits<double>::infinity()
-                       : *std::min_element(times.begin(), times.end());
-}
-
-void removeOpenFolder(int folderFd) {
-  forEachEntry(folderFd, [](int fd, const dirent& entry) {
-    if (unlinkat(fd, entry.d_name, 0) == 0 || (errno != EISDIR && errno != EPERM)) return;
-    const int sub = openat(fd, entry.d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (sub >= 0) removeOpenFolder(sub);
-    unlinkat(fd, entry.d_name, AT_REMOVEDIR);
-  });
-}
-
 }  // namespace
 
 double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-double threadCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
 double milliseconds(Clock::duration duration) {
   return std::chrono::duration<double, std::milli>(duration).count();
 }
 
-void Runs::add(Timing timing) {
-  seconds.push_back(timing.seconds);
-  cpuSeconds.push_back(timing.cpuSeconds);
+double best(const std::vector<double>& seconds) {
+  return seconds.empty() ? std::numeric_limits<double>::infinity()
+                         : *std::min_element(seconds.begin(), seconds.end());
 }
 
-double Runs::best() const {
-  return smallest(seconds);
-}
-
-double Runs::bestCpu() const {
-  return smallest(cpuSeconds);
-}
-
-void printTimes(const char* key, const std::vector<double>& times) {
+void printTimes(const char* key, const std::vector<double>& seconds) {
   std::printf("%s:", key);
-  for (const double t : times) std::printf(" %.3f", t);
+  for (const double s : seconds) std::printf(" %.3f", s);
   std::printf("\n");
 }
 
@@ -78,8 +49,14 @@ const char* yesNo(bool value) {
   return value ? "yes" : "no";
 }
 
-void setProgramName(std::string_view name) {
-  programName() = name;
+void parseCommandLine(CLI::App& app, int argc, char** argv) {
+  programName() = app.get_name();  // for the errors and the temporary folders to come
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    const int status = app.exit(error);
+    std::exit(status == 0 ? 0 : 2);
+  }
 }
 
 void die(const std::string& what) {
@@ -106,9 +83,8 @@ std::string temporaryFolder() {
 }
 
 void removeTree(const std::string& root) {
-  const int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd >= 0) removeOpenFolder(fd);
-  rmdir(root.c_str());
+  std::error_code ignored;  // what cannot be removed stays, as a bench's leftovers may
+  std::filesystem::remove_all(root, ignored);
 }
 
 }  // namespace plovane::bench

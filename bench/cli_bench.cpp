@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "bench_options.h"
 #include "bench_support.h"
 #include "synthetic_trees.h"
 
@@ -45,15 +44,15 @@ std::optional<double> timeCommand(const std::vector<std::string>& command) {
   return seconds;
 }
 
-double best(const std::vector<std::string>& command, int runs, const char* key) {
-  Runs times;
+// The best of runs of the command; dies when it does not run.
+double bestOf(const std::vector<std::string>& command, int runs) {
+  std::vector<double> seconds;
   for (int run = 0; run < runs; ++run) {
-    const std::optional<double> seconds = timeCommand(command);
-    if (!seconds) fail("could not run " + command[0]);
-    times.add({*seconds, 0});
+    const std::optional<double> time = timeCommand(command);
+    if (!time) fail("could not run " + command[0]);
+    seconds.push_back(*time);
   }
-  printTimes(key, times.seconds);
-  return times.best();
+  return best(seconds);
 }
 
 int benchMain(const std::string& plovane, std::uint32_t files, int runs) {
@@ -67,26 +66,30 @@ int benchMain(const std::string& plovane, std::uint32_t files, int runs) {
   const std::vector<std::string> compare = {plovane, "compare", "--tsv", left, right};
   const std::vector<std::string> rsync = {"rsync", "-rn", "--itemize-changes", left, right};
   timeCommand(compare);  // warms the cache for both
-  const double compareSeconds = best(compare, runs, "compare_runs_seconds");
+  const double compareSeconds = bestOf(compare, runs);
+  std::printf("compare_seconds: %.3f\n", compareSeconds);
   if (timeCommand(rsync)) {
-    const double rsyncSeconds = best(rsync, runs, "rsync_runs_seconds");
+    const double rsyncSeconds = bestOf(rsync, runs);
+    std::printf("rsync_seconds: %.3f\n", rsyncSeconds);
     std::printf("cli_vs_rsync_ratio: %.2f\n", compareSeconds / rsyncSeconds);
     std::printf("cli_vs_rsync_target_met: %s\n", yesNo(compareSeconds <= 0.8 * rsyncSeconds));
   } else {
     std::printf("rsync: not found (apt-get install rsync to compare with it)\n");
   }
 
-  // Start-up: many runs, the best of each, so that one slow start does not count.
-  const std::vector<std::string> empty = {plovane, "compare", "--tsv", temp + "/empty1",
-                                          temp + "/empty2"};
-  Runs emptyRuns;
-  Runs trueRuns;
+  // Start-up: many runs of each, in turn, the best of each, so that one slow start does not
+  // count.
+  std::vector<double> emptyRuns;
+  std::vector<double> trueRuns;
   for (int run = 0; run < 50; ++run) {
-    if (const auto seconds = timeCommand(empty)) emptyRuns.add({*seconds, 0});
-    if (const auto seconds = timeCommand({"true"})) trueRuns.add({*seconds, 0});
+    if (const auto seconds =
+            timeCommand({plovane, "compare", "--tsv", temp + "/empty1", temp + "/empty2"})) {
+      emptyRuns.push_back(*seconds);
+    }
+    if (const auto seconds = timeCommand({"true"})) trueRuns.push_back(*seconds);
   }
-  const double emptySeconds = emptyRuns.best();
-  const double trueSeconds = trueRuns.best();
+  const double emptySeconds = best(emptyRuns);
+  const double trueSeconds = best(trueRuns);
   std::printf("startup_ms: %.2f\n", emptySeconds * 1e3);
   std::printf("true_ms: %.2f\n", trueSeconds * 1e3);
   std::printf("startup_over_true_ms: %.2f\n", (emptySeconds - trueSeconds) * 1e3);
@@ -106,7 +109,8 @@ int main(int argc, char** argv) {
   CLI::App app(
       "Times 'PLOVANE compare --tsv A B > /dev/null' against 'rsync -rn --itemize-changes A/ B/'\n"
       "on two synthetic trees (warm cache, best of --runs), and the command's start-up on\n"
-      "two empty folders against 'true'. Prints key: value lines.\n",
+      "two empty folders against 'true'. Prints key: value lines: cli_vs_rsync_ratio\n"
+      "(target <= 0.8) and startup_over_true_ms (target <= 20).\n",
       "plovane-cli-bench");
   app.add_option("PLOVANE", plovane, "the command line to time, such as build/src/cli/plovane")
       ->required();

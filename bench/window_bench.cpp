@@ -1,12 +1,10 @@
 // plovane-window-bench: how the window holds up under a large comparison, clicking the real
 // buttons of a real Form1, and under a result list of a million rows (see --help). Seconds
-// depend on the machine and are printed only to make the gaps and the ratios readable.
+// depend on the machine and are printed only to make the gaps and the ratio readable.
 
 #include <unistd.h>
 
-#include <QAbstractItemModel>
 #include <QApplication>
-#include <QMetaEnum>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTreeView>
@@ -14,22 +12,14 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
-#include <fstream>
-#include <map>
-#include <memory>
-#include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "bench_options.h"
 #include "bench_support.h"
 #include "common/result_list.h"
 #include "common/settings_store.h"
 #include "common/shared_text.h"
 #include "fixed_random.h"
-#include "loop_host.h"
 #include "platform/file_system.h"
 #include "platform/list_memory.h"
 #include "recording_clipboard.h"
@@ -56,35 +46,7 @@ struct Options {
   int runs = 5;
   double fillLimitSeconds = 60;
   bool keep = false;
-  std::string trees;
 };
-
-// Trees in a folder the user names are kept and reused by a later run with the same size;
-// a marker written after the last file tells a complete pair from an interrupted one.
-std::string markerPath(const std::string& folder) {
-  return folder + "/plovane-window-bench.files";
-}
-
-bool treesComplete(const std::string& folder, std::uint32_t filesPerSide) {
-  std::ifstream marker(markerPath(folder));
-  std::uint64_t files = 0;
-  return static_cast<bool>(marker >> files) && files == filesPerSide;
-}
-
-// The core's run without the window, as the command line has it, or with the steps between
-// it and the window (LoopHost's ways of yielding).
-struct CoreRun {
-  Timing timing;
-  std::size_t yields = 0;
-};
-
-CoreRun runCore(const std::string& folder1, const std::string& folder2, ResultList& listView3,
-                std::size_t& messages, LoopHost::Yielding yielding = LoopHost::Yielding::kNothing) {
-  LoopHost host(yielding);
-  const Timing timing = timeComparison(folder1, folder2, listView3, host);
-  messages += host.messages() + host.errorReports();
-  return {timing, host.yields()};
-}
 
 // Order-sensitive: the window and the core list the same trees in the same order.
 bool sameRows(const ResultList& x, const ResultList& y) {
@@ -116,111 +78,6 @@ struct BenchServices {
   test::RecordingSpreadsheets spreadsheets;
 };
 
-// Where the window's time goes: every event delivered from the event loop, timed by its
-// type and receiver class. Only outermost deliveries count, so nested event loops inside a
-// handler are not counted twice.
-struct EventCost {
-  std::uint64_t count = 0;
-  Clock::duration total{};
-  Clock::duration longest{};
-};
-
-class ProfilingApplication final : public QApplication {
- public:
-  using QApplication::QApplication;
-  using Key = std::pair<int, const char*>;
-
-  bool notify(QObject* receiver, QEvent* event) override {
-    if (!profiling_ || depth_ > 0) {
-      ++depth_;
-      const bool result = QApplication::notify(receiver, event);
-      --depth_;
-      return result;
-    }
-    // Read before delivery: the receiver may be gone afterwards.
-    const Key key{event->type(), receiver->metaObject()->className()};
-    ++depth_;
-    const auto start = Clock::now();
-    const bool result = QApplication::notify(receiver, event);
-    const auto spent = Clock::now() - start;
-    --depth_;
-    EventCost& cost = costs_[key];
-    ++cost.count;
-    cost.total += spent;
-    cost.longest = std::max(cost.longest, spent);
-    return result;
-  }
-
-  void startProfiling() {
-    costs_.clear();
-    profiling_ = true;
-  }
-  void stopProfiling() { profiling_ = false; }
-
-  // The costs of the last profiled stretch, the dearest first.
-  void printCosts(const char* prefix, std::size_t shown) const {
-    std::vector<std::pair<Key, EventCost>> costs(costs_.begin(), costs_.end());
-    std::sort(costs.begin(), costs.end(),
-              [](const auto& x, const auto& y) { return x.second.total > y.second.total; });
-    Clock::duration all{};
-    for (const auto& [key, cost] : costs) all += cost.total;
-    std::printf("%s_events_ms: %.1f\n", prefix, milliseconds(all));
-    for (std::size_t i = 0; i < shown && i < costs.size(); ++i) {
-      const auto& [key, cost] = costs[i];
-      const char* name = QMetaEnum::fromType<QEvent::Type>().valueToKey(key.first);
-      std::printf("%s_event: %s %s count %" PRIu64 " total_ms %.1f longest_ms %.1f\n", prefix,
-                  name ? name : std::to_string(key.first).c_str(), key.second, cost.count,
-                  milliseconds(cost.total), milliseconds(cost.longest));
-    }
-  }
-
- private:
-  bool profiling_ = false;
-  int depth_ = 0;
-  std::map<Key, EventCost> costs_;
-};
-
-// Marks the phases of a run on the result list, and counts the batches in which the model
-// tells the view of new rows.
-class RunWatch final : public ResultListObserver {
- public:
-  RunWatch(ResultList& list, QAbstractItemModel& model) : list_(list) {
-    list_.addObserver(this);
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted, [this] { ++batches; });
-  }
-  ~RunWatch() override { list_.removeObserver(this); }
-  RunWatch(const RunWatch&) = delete;
-  RunWatch& operator=(const RunWatch&) = delete;
-
-  void reset() {
-    clearedAt = firstRowAt = checkedAt = std::nullopt;
-    batches = 0;
-  }
-
-  // The phase of the run at a moment: before the list was emptied, gathering both trees,
-  // appending rows, or ticking them and handing back to the loop.
-  const char* phaseAt(Clock::time_point moment) const {
-    if (checkedAt && moment >= *checkedAt) return "ticking rows and returning";
-    if (firstRowAt && moment >= *firstRowAt) return "appending rows";
-    if (clearedAt && moment >= *clearedAt) return "gathering and matching files";
-    return "emptying the result list";
-  }
-
-  std::optional<Clock::time_point> clearedAt;
-  std::optional<Clock::time_point> firstRowAt;
-  std::optional<Clock::time_point> checkedAt;
-  std::size_t batches = 0;
-
- private:
-  void cleared() override { clearedAt = Clock::now(); }
-  void rowsAppended(std::size_t, std::size_t) override {
-    if (!firstRowAt) firstRowAt = Clock::now();
-  }
-  void checkStatesChanged(std::size_t, std::size_t) override { checkedAt = Clock::now(); }
-
-  ResultList& list_;
-};
-
 class PaintCounter final : public QObject {
  public:
   bool eventFilter(QObject*, QEvent* event) override {
@@ -230,34 +87,22 @@ class PaintCounter final : public QObject {
   int paints = 0;
 };
 
-// One run through the window.
-struct WindowRun {
-  Timing timing;
-  Clock::duration longestGap{};
-  const char* gapPhase = "";
-  double gapAtMs = 0;
-  std::size_t turns = 0;
-  std::size_t gapsOverTarget = 0;
-  std::size_t batches = 0;
-};
-
 class Bench {
  public:
-  Bench(ProfilingApplication& application, const std::string& programFolder)
-      : application_(application),
-        form_({services_.messageBoxes, services_.folderBrowser, settings_, services_.random,
+  explicit Bench(const std::string& programFolder)
+      : form_({services_.messageBoxes, services_.folderBrowser, settings_, services_.random,
                services_.urlLauncher, services_.saveFileDialog, services_.clipboard,
-               services_.spreadsheets, platform::nativeFileSystem(), programFolder, [] {}}),
-        watch_(form_.listView3(), form_.model(2)) {
+               services_.spreadsheets, platform::nativeFileSystem(), programFolder, [] {}}) {
     form_.Form_Load();
     form_.show();
     settle();
   }
 
-  Form1& form() { return form_; }
+  ResultList& rows() { return form_.listView3(); }
   std::size_t messages() const {
     return services_.messageBoxes.plains.size() + services_.messageBoxes.exclamations.size();
   }
+  double lastGapMs() const { return recorder_.longestGapMs(); }
 
   // The two folders, chosen through the window's own buttons.
   bool chooseFolders(const std::string& folder1, const std::string& folder2) {
@@ -268,152 +113,86 @@ class Bench {
     return form_.listView1().rowCount() == 1 && form_.listView2().rowCount() == 1;
   }
 
-  WindowRun compare(bool profile) {
+  // One run through the window, up to the paint of its last rows; answers its seconds.
+  double compare() {
     clearResults();  // the core's run starts from an empty list too
-    WindowRun run;
-    if (profile) application_.startProfiling();
-    Clock::time_point start;
-    run.timing = timed([&] {
-      recorder_.start();
-      start = recorder_.begin();
-      watch_.reset();
+    return observed([&] {
       form_.PushButton5->click();
-      // Back in the loop: the view lays out the last rows and paints them.
       returnToLoopUntilPainted();
-      recorder_.stop();
     });
-    application_.stopProfiling();
-    const auto [gap, at] = recorder_.longestGap();
-    run.longestGap = gap;
-    run.gapAtMs = milliseconds(at - start);
-    run.gapPhase = watch_.phaseAt(at);
-    run.turns = recorder_.turns();
-    run.gapsOverTarget = recorder_.gapsOver(std::chrono::duration_cast<Clock::duration>(
-        std::chrono::duration<double, std::milli>(kGapTargetMs)));
-    run.batches = watch_.batches;
-    return run;
-  }
-
-  // The large list appended in one go: what it costs the view to learn of the rows and show
-  // them, one stretch with no turn of the loop.
-  void fillList(std::uint32_t rows, const std::string& root) {
-    clearResults();
-    application_.startProfiling();
-    const auto start = Clock::now();
-    for (std::uint32_t row = 0; row < rows; ++row) appendRow(row, root);
-    form_.listView3().setCheckedRange(0, rows - 1, true);
-    const auto appended = Clock::now();
-    showNewRows();
-    const auto shown = Clock::now();
-    application_.stopProfiling();
-    if (form_.model(2).rowCount() != int(rows)) {
-      faults.push_back("the view did not learn of every row of the large list");
-    }
-    std::printf("list_rows: %" PRIu32 "\n", rows);
-    std::printf("fill_1m_seconds: %.3f\n", milliseconds(shown - start) / 1e3);
-    std::printf("fill_append_seconds: %.3f\n", milliseconds(appended - start) / 1e3);
-    std::printf("fill_view_learns_ms: %.1f\n", milliseconds(shown - appended));
-    application_.printCosts("fill", 4);
   }
 
   // Drags the scroll bar in even jumps to the bottom, pages about there, and drags it back to
   // the top; the loop turns after every move, so the view paints each position. True when
   // the longest gap meanwhile met the target.
   bool scrollList() {
-    QTreeView* view = form_.ListView3();
-    QScrollBar* bar = view->verticalScrollBar();
+    QScrollBar* bar = form_.ListView3()->verticalScrollBar();
     settle();
     const int maximum = bar->maximum();
-    int positions = 0;
-    const auto moveTo = [&](int value) {
-      bar->setValue(value);
+    const auto moveTo = [&](int jump) {
+      bar->setValue(int(std::int64_t(maximum) * jump / kScrollJumps));
       QCoreApplication::processEvents();
-      ++positions;
     };
-    PaintCounter counter;
-    view->viewport()->installEventFilter(&counter);
     bool reachedBottom = false;
     const double seconds = observed([&] {
-      for (int jump = 1; jump <= kScrollJumps; ++jump) {
-        moveTo(int(std::int64_t(maximum) * jump / kScrollJumps));
-      }
+      for (int jump = 1; jump <= kScrollJumps; ++jump) moveTo(jump);
       reachedBottom = bar->value() == maximum;
       for (int page = 0; page < 10; ++page) {
         bar->triggerAction(page % 2 == 0 ? QAbstractSlider::SliderPageStepSub
                                          : QAbstractSlider::SliderPageStepAdd);
         QCoreApplication::processEvents();
-        ++positions;
       }
-      for (int jump = kScrollJumps - 1; jump >= 0; --jump) {
-        moveTo(int(std::int64_t(maximum) * jump / kScrollJumps));
-      }
+      for (int jump = kScrollJumps - 1; jump >= 0; --jump) moveTo(jump);
     });
-    view->viewport()->removeEventFilter(&counter);
     if (!reachedBottom) faults.push_back("the scroll bar did not reach the bottom");
-    const double gapMs = milliseconds(recorder_.longestGap().first);
     std::printf("scroll_1m_seconds: %.3f\n", seconds);
-    std::printf("scroll_max_gap_ms: %.1f\n", gapMs);
-    std::printf("scroll_positions: %d\n", positions);
-    std::printf("scroll_paints: %d\n", counter.paints);
-    application_.printCosts("scroll", 3);
-    return gapMs <= kGapTargetMs;
+    std::printf("scroll_max_gap_ms: %.1f\n", lastGapMs());
+    return lastGapMs() <= kGapTargetMs;
   }
 
   // The large list as a comparison appends it: one yield per row, which the window's host
-  // turns into a pass of the event loop when its interval has passed. Stops at the deadline,
-  // so a window that falls behind shows as rows not reached rather than a bench that hangs.
-  // True when it finished and its longest gap met the target.
+  // turns into a pass of the event loop when its interval has passed. Stops yielding at the
+  // deadline, so a window that falls behind shows as rows not reached rather than a bench that
+  // hangs; the rest is appended in one go, for the scroll. True when it finished and its
+  // longest gap met the target.
   bool fillListYielding(std::uint32_t rows, const std::string& root, double limitSeconds) {
     clearResults();
     const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                              std::chrono::duration<double>(limitSeconds));
-    std::vector<std::uint32_t> rowsAtTurn;
     std::uint32_t row = 0;
     const double seconds = observed([&] {
-      while (row < rows) {
-        appendRow(row++, root);
+      for (; row < rows && Clock::now() <= deadline; ++row) {
+        appendRow(row, root);
         form_.host().yield();
-        if (recorder_.turnsSoFar() > rowsAtTurn.size()) rowsAtTurn.push_back(row);
-        if (Clock::now() > deadline) break;
       }
       if (row < rows) return;
       // As the run ends: the window learns of the last rows and returns to the loop.
       form_.listView3().setCheckedRange(0, rows - 1, true);
       showNewRows();
     });
-    // Rows appended between two turns, over the first and the last turns of the fill: how
-    // much work the run gets done between two passes of the loop.
-    constexpr std::size_t kSample = 100;
-    const bool sampled = rowsAtTurn.size() > kSample;
-    const auto perTurn = [&](std::size_t from) {
-      return sampled ? double(rowsAtTurn[from + kSample] - rowsAtTurn[from]) / kSample : 0.0;
-    };
-    const double gapMs = milliseconds(recorder_.longestGap().first);
     std::printf("yielding_fill_seconds: %.3f\n", seconds);
     std::printf("yielding_fill_rows: %" PRIu32 "\n", row);
-    std::printf("yielding_fill_finished: %s\n", yesNo(row == rows));
-    std::printf("yielding_fill_max_gap_ms: %.1f\n", gapMs);
-    std::printf("yielding_fill_turns: %zu\n", recorder_.turns());
-    std::printf("yielding_fill_rows_per_turn_first_100: %.1f\n", perTurn(0));
-    std::printf("yielding_fill_rows_per_turn_last_100: %.1f\n",
-                perTurn(sampled ? rowsAtTurn.size() - 1 - kSample : 0));
-    application_.printCosts("yielding_fill", 3);
-    return row == rows && gapMs <= kGapTargetMs;
+    std::printf("yielding_fill_max_gap_ms: %.1f\n", lastGapMs());
+    const bool met = row == rows && lastGapMs() <= kGapTargetMs;
+    if (row < rows) {
+      for (std::uint32_t rest = row; rest < rows; ++rest) appendRow(rest, root);
+      form_.listView3().setCheckedRange(0, rows - 1, true);
+      showNewRows();
+    }
+    if (form_.model(2).rowCount() != int(rows)) faults.push_back("the view lacks rows of the list");
+    return met;
   }
 
   std::vector<std::string> faults;
 
  private:
-  // Runs work profiled, with the turns of the loop recorded; answers its seconds.
+  // Runs work with the turns of the loop recorded; answers its seconds.
   template <class Work>
   double observed(Work&& work) {
-    application_.startProfiling();
     recorder_.start();
-    const auto start = recorder_.begin();
     work();
     recorder_.stop();
-    application_.stopProfiling();
-    return secondsSince(start);
+    return secondsSince(recorder_.begin());
   }
 
   // Rows shaped like the run's same-name rows: two paths three folders deep, the middle text
@@ -460,71 +239,37 @@ class Bench {
     }
   }
 
-  ProfilingApplication& application_;
   BenchServices services_;
   InMemorySettingsStore settings_;
   Form1 form_;
-  RunWatch watch_;
   TurnRecorder recorder_;
 };
 
-void prepareTrees(const Options& options, const std::string& temp, const std::string& root1,
-                  const std::string& root2) {
-  if (!options.trees.empty() && treesComplete(temp, options.files)) {
-    std::printf("trees_reused: yes\n");
-    return;
-  }
-  makeFolder(temp);
-  std::remove(markerPath(temp).c_str());
-  removeTree(root1);
-  removeTree(root2);
-  const double seconds =
-      timed([&] { generateTrees(plannedTrees(options.files), root1, root2); }).seconds;
-  std::ofstream(markerPath(temp)) << options.files << "\n";
-  std::printf("generate_seconds: %.1f\n", seconds);
-}
-
 // The timed runs, the core's and the window's in turn, so that a change in the machine's load
-// touches them alike; then one more run through the window, profiled. True when the gap and
-// the ratio met their targets.
-bool compareRuns(Bench& bench, ProfilingApplication& application, const std::string& root1,
-                 const std::string& root2, int runCount) {
+// touches them alike. True when the gap and the ratio met their targets.
+bool compareRuns(Bench& bench, const std::string& root1, const std::string& root2, int runCount) {
   // Warm-up: the page cache for both trees, and Qt's first layouts and paints.
-  std::size_t messages = 0;
   ResultList coreRows;
-  runCore(root1, root2, coreRows, messages);
-  bench.compare(false);
+  std::size_t messages = timeComparison(root1, root2, coreRows).messages;
+  bench.compare();
 
-  Runs window;
-  Runs core;
-  Runs throttleOnly;
-  Runs throttleAndLoop;
-  WindowRun worst;
-  WindowRun best;
-  std::size_t yields = 0;
+  std::vector<double> window;
+  std::vector<double> core;
+  double maxGapMs = 0;
   bool coreRunsAgree = true;
   for (int run = 0; run < runCount; ++run) {
-    {
-      ResultList list;
-      const CoreRun coreRun = runCore(root1, root2, list, messages);
-      core.add(coreRun.timing);
-      yields = coreRun.yields;
-      coreRunsAgree = coreRunsAgree && sameRows(list, coreRows);
-    }
-    for (const auto yielding :
-         {LoopHost::Yielding::kThrottleOnly, LoopHost::Yielding::kThrottleAndLoop}) {
-      ResultList list;
-      const Timing timing = runCore(root1, root2, list, messages, yielding).timing;
-      (yielding == LoopHost::Yielding::kThrottleOnly ? throttleOnly : throttleAndLoop).add(timing);
-    }
-    const WindowRun windowRun = bench.compare(false);
-    window.add(windowRun.timing);
-    if (windowRun.longestGap > worst.longestGap) worst = windowRun;
-    if (run == 0 || windowRun.timing.seconds < best.timing.seconds) best = windowRun;
+    ResultList list;
+    const ComparisonTiming coreRun = timeComparison(root1, root2, list);
+    core.push_back(coreRun.seconds);
+    messages += coreRun.messages;
+    coreRunsAgree = coreRunsAgree && sameRows(list, coreRows);
+    window.push_back(bench.compare());
+    maxGapMs = std::max(maxGapMs, bench.lastGapMs());
   }
-  const ResultList& windowRows = bench.form().listView3();
-  if (!sameRows(windowRows, coreRows))
+  const ResultList& windowRows = bench.rows();
+  if (!sameRows(windowRows, coreRows)) {
     bench.faults.push_back("the window's rows differ from the core's");
+  }
   for (std::size_t row = 0; row < windowRows.rowCount(); ++row) {
     if (windowRows.isChecked(row)) continue;
     bench.faults.push_back("unchecked rows");
@@ -532,73 +277,46 @@ bool compareRuns(Bench& bench, ProfilingApplication& application, const std::str
   }
   if (!coreRunsAgree) bench.faults.push_back("core runs disagree");
   if (messages != 0 || bench.messages() != 0) bench.faults.push_back("messages shown");
-  std::printf("rows: %zu\n", windowRows.rowCount());
-  const WindowRun profiled = bench.compare(true);
 
-  const double ratio = window.best() / core.best();
-  std::printf("runs: %d\n", runCount);
-  printTimes("window_runs_seconds", window.seconds);
-  printTimes("core_runs_seconds", core.seconds);
-  std::printf("window_seconds: %.3f\n", window.best());
-  std::printf("core_seconds: %.3f\n", core.best());
+  const double ratio = best(window) / best(core);
+  std::printf("rows: %zu\n", windowRows.rowCount());
+  std::printf("window_seconds: %.3f\n", best(window));
+  std::printf("core_seconds: %.3f\n", best(core));
   std::printf("ratio: %.3f\n", ratio);
-  printTimes("window_cpu_runs_seconds", window.cpuSeconds);
-  printTimes("core_cpu_runs_seconds", core.cpuSeconds);
-  std::printf("cpu_ratio: %.3f\n", window.bestCpu() / core.bestCpu());
-  std::printf("max_gap_ms: %.1f\n", milliseconds(worst.longestGap));
-  std::printf("max_gap_phase: %s\n", worst.gapPhase);
-  std::printf("max_gap_at_ms: %.1f\n", worst.gapAtMs);
-  std::printf("gaps_over_target: %zu\n", worst.gapsOverTarget);
-  std::printf("turns: %zu\n", best.turns);
-  std::printf("row_batches: %zu\n", best.batches);
-  std::printf("yields: %zu\n", yields);
-  printTimes("throttle_only_runs_seconds", throttleOnly.seconds);
-  printTimes("throttle_and_loop_runs_seconds", throttleAndLoop.seconds);
-  std::printf("throttle_only_ratio: %.3f\n", throttleOnly.best() / core.best());
-  std::printf("throttle_and_loop_ratio: %.3f\n", throttleAndLoop.best() / core.best());
-  std::printf("profiled_run_seconds: %.3f\n", profiled.timing.seconds);
-  application.printCosts("run", 6);
-  std::fflush(stdout);
-  const bool gapMet = milliseconds(worst.longestGap) <= kGapTargetMs;
-  std::printf("max_gap_target_met: %s\n", yesNo(gapMet));
+  std::printf("max_gap_ms: %.1f\n", maxGapMs);
+  std::printf("max_gap_target_met: %s\n", yesNo(maxGapMs <= kGapTargetMs));
   std::printf("ratio_target_met: %s\n", yesNo(ratio <= kRatioTarget));
-  return gapMet && ratio <= kRatioTarget;
+  std::fflush(stdout);
+  return maxGapMs <= kGapTargetMs && ratio <= kRatioTarget;
 }
 
-int benchMain(ProfilingApplication& application, const Options& options) {
-  const std::string temp = options.trees.empty() ? temporaryFolder() : options.trees;
-  const std::string root1 = temp + "/left/";
-  const std::string root2 = temp + "/right/";
+int benchMain(const Options& options) {
+  const std::string temp = temporaryFolder();
   std::printf("files_per_side: %" PRIu32 "\n", options.files);
   std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
-  std::printf("trees: %s\n", temp.c_str());
   std::fflush(stdout);
-  prepareTrees(options, temp, root1, root2);
-  std::fflush(stdout);
+  const double generated =
+      timed([&] { generateTrees(plannedTrees(options.files), temp + "/left/", temp + "/right/"); });
+  std::printf("generate_seconds: %.1f\n", generated);
 
   // The program folder holds no skin and no pointer file: the design look, as on a plain
   // installation without them.
   const std::string programFolder = temporaryFolder();
-  Bench bench(application, programFolder);
-  if (!bench.chooseFolders(root1.substr(0, root1.size() - 1), root2.substr(0, root2.size() - 1))) {
+  Bench bench(programFolder);
+  if (!bench.chooseFolders(temp + "/left", temp + "/right"))
     fail("the folder lists were not filled");
-  }
-  const bool runsMet = compareRuns(bench, application, root1, root2, options.runs);
-  bench.fillList(options.listRows, temp);
-  std::fflush(stdout);
-  const bool scrollMet = bench.scrollList();
-  std::fflush(stdout);
+  const bool runsMet = compareRuns(bench, temp + "/left/", temp + "/right/", options.runs);
   const bool fillMet = bench.fillListYielding(options.listRows, temp, options.fillLimitSeconds);
+  const bool scrollMet = bench.scrollList();
+  std::printf("list_rows: %" PRIu32 "\n", options.listRows);
   std::printf("scroll_gap_target_met: %s\n", yesNo(scrollMet));
   std::printf("yielding_fill_target_met: %s\n", yesNo(fillMet));
   std::printf("targets_met: %s\n", yesNo(runsMet && scrollMet && fillMet));
   printCheck(bench.faults);
 
   rmdir(programFolder.c_str());
-  if (!options.trees.empty()) {
+  if (options.keep) {
     std::printf("kept: %s\n", temp.c_str());
-  } else if (options.keep) {
-    std::printf("kept: %s (reuse with --trees %s)\n", temp.c_str(), temp.c_str());
   } else {
     removeTree(temp);
   }
@@ -609,27 +327,21 @@ void parseOptions(Options& options, int argc, char** argv) {
   CLI::App app(
       "Compares two synthetic folder trees (100 files per folder) through a real Form1,\n"
       "offscreen unless QT_QPA_PLATFORM is set, and through the core alone, best of --runs\n"
-      "on a warm cache. Then shows a result list of --rows rows: appended in one go and\n"
-      "shown, scrolled to the bottom and back with its scroll bar, and appended once more as\n"
-      "a comparison appends rows, one yield per row.\n"
-      "Prints key: value lines. The figures: max_gap_ms, the longest gap between two turns of\n"
-      "the event loop during a run (target <= 50); ratio, the run through the window against\n"
-      "the core's run (target <= 1.15); scroll_max_gap_ms and yielding_fill_max_gap_ms for\n"
-      "the large list (same bound as the run's gap). The *_event lines tell where the window's\n"
-      "time went. Exit status 1 when the window's rows differ from the core's.\n",
+      "on a warm cache. Then fills a result list of --rows rows as a comparison appends\n"
+      "rows, one yield per row, and scrolls it to the bottom and back with its scroll bar.\n"
+      "Prints key: value lines: ratio, the run through the window against the core's run\n"
+      "(target <= 1.15); max_gap_ms, the longest gap between two turns of the event loop\n"
+      "during a window run (target <= 50); scroll_max_gap_ms and yielding_fill_max_gap_ms\n"
+      "for the large list (same bound). Exit status 1 when the window's rows differ from\n"
+      "the core's, or another check fails.\n",
       "plovane-window-bench");
   addCount(app, "--files", options.files, 10'000'000u, "files per side");
   addCount(app, "--rows", options.listRows, 50'000'000u, "rows of the large result list");
   addCount(app, "--runs", options.runs, 100, "timed runs of each kind");
   addCount(app, "--fill-limit", options.fillLimitSeconds, 3600.0,
            "stops the yielding fill after this many seconds");
-  auto* trees = app.add_option("--trees", options.trees,
-                               "generates the trees in this folder and keeps them; a later run\n"
-                               "with the same --files reuses them");
-  app.add_flag("--keep", options.keep, "keeps the trees generated in a temporary folder")
-      ->excludes(trees);
+  app.add_flag("--keep", options.keep, "keeps the generated trees");
   parseCommandLine(app, argc, argv);
-  while (options.trees.size() > 1 && options.trees.back() == '/') options.trees.pop_back();
 }
 
 }  // namespace
@@ -637,11 +349,10 @@ void parseOptions(Options& options, int argc, char** argv) {
 
 int main(int argc, char** argv) {
   plovane::platform::prepareAllocatorForLists();
-  plovane::bench::setProgramName("plovane-window-bench");
   plovane::bench::Options options;
   plovane::bench::parseOptions(options, argc, argv);
   // A benchmark needs no screen: the offscreen platform paints into memory all the same.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  plovane::bench::ProfilingApplication application(argc, argv);
-  return plovane::bench::benchMain(application, options);
+  QApplication application(argc, argv);
+  return plovane::bench::benchMain(options);
 }
