@@ -5,6 +5,7 @@
                     image, 32-bit BGRA plus the 1-bit AND mask, hotspot at the fingertip
     plovane.png     the program's icon, 256 x 256 RGBA
     plovane-48.png  the same icon drawn at 48 x 48
+    plovane.ico     the icon of the Windows program: 16, 32 and 48 as 32-bit images, 256 as PNG
 
 The files are committed; run this script again only after changing a drawing. Plain Python 3,
 standard library only. The output depends on nothing but this file (and zlib's compressor for
@@ -171,8 +172,8 @@ HAND_LAYERS = [
 ]
 
 
-def cursor_file(pixels, hotspot):
-    """A .CUR file holding one 32-bit image with its AND mask."""
+def dib_image(pixels):
+    """One 32-bit image with its AND mask, as icon and cursor files hold it."""
     size = len(pixels)
     xor_bytes = bytearray()
     and_bytes = bytearray()
@@ -195,7 +196,13 @@ def cursor_file(pixels, hotspot):
         len(xor_bytes) + len(and_bytes),
         0, 0,       # resolution: unspecified
         0, 0)       # palette: none
-    image = header + bytes(xor_bytes) + bytes(and_bytes)
+    return header + bytes(xor_bytes) + bytes(and_bytes)
+
+
+def cursor_file(pixels, hotspot):
+    """A .CUR file holding one 32-bit image with its AND mask."""
+    size = len(pixels)
+    image = dib_image(pixels)
     directory = struct.pack("<HHH", 0, 2, 1)  # reserved, type 2 = cursor, one image
     entry = struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, hotspot[0], hotspot[1],
                         len(image), 6 + 16)
@@ -274,6 +281,18 @@ def png_file(pixels):
             chunk(b"IEND", b""))
 
 
+def icon_file(images):
+    """An .ICO file of several images, each (size, bytes of a DIB image or a PNG file)."""
+    directory = struct.pack("<HHH", 0, 1, len(images))  # reserved, type 1 = icon, count
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for size, data in images:
+        entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(data),
+                               offset)
+        offset += len(data)
+    return directory + entries + b"".join(data for _, data in images)
+
+
 # --- main ------------------------------------------------------------------------------------
 
 
@@ -292,6 +311,9 @@ def main():
     write("HAND-M.CUR", cursor_file(hand, HAND_HOTSPOT))
     write("plovane.png", png_file(render(256, icon_layers(256))))
     write("plovane-48.png", png_file(render(48, icon_layers(48))))
+    write("plovane.ico", icon_file(
+        [(size, dib_image(render(size, icon_layers(size)))) for size in (16, 32, 48)] +
+        [(256, png_file(render(256, icon_layers(256))))]))
 
 
 if __name__ == "__main__":

@@ -4,7 +4,7 @@
 #include <string_view>
 
 // Text crosses the Windows layer as UTF-8 and meets the system's wide (W) interfaces as
-// UTF-16. Internal to src/platform/win32/.
+// UTF-16.
 namespace plovane::platform::win32 {
 
 std::wstring toWide(std::string_view text);

@@ -15,6 +15,7 @@
 #include "window/qt/qt_message_boxes.h"
 #include "window/qt/qt_services.h"
 #include "window/qt/qt_settings_store.h"
+#include "window/time_seeded_random.h"
 
 namespace {
 

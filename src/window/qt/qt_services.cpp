@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QTime>
 #include <QUrl>
 
 namespace plovane {
@@ -32,14 +31,6 @@ std::string QtFolderBrowser::browseForFolder(const std::string& prompt,
                                                            QFileDialog::ShowDirsOnly);
   if (chosen.isEmpty()) return std::string();
   return corePath(chosen);
-}
-
-TimeSeededRandom::TimeSeededRandom()
-    : generator_(
-          static_cast<std::mt19937::result_type>(QTime::currentTime().msecsSinceStartOfDay())) {}
-
-double TimeSeededRandom::draw() {
-  return std::uniform_real_distribution<double>(0.0, 1.0)(generator_);
 }
 
 void DesktopUrlLauncher::open(const std::string& url) {

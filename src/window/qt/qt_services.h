@@ -1,10 +1,8 @@
 #pragma once
 
-#include <random>
 #include <string>
 
 #include "form/folder_browser.h"
-#include "form/random_source.h"
 #include "form/url_launcher.h"
 #include "window/qt/owned_by_window.h"
 
@@ -29,16 +27,6 @@ class QtFolderBrowser final : public FolderBrowser, public OwnedByWindow {
 
  private:
   QWidget* owner_;
-};
-
-// A uniform draw seeded from the time of day.
-class TimeSeededRandom final : public RandomSource {
- public:
-  TimeSeededRandom();
-  double draw() override;
-
- private:
-  std::mt19937 generator_;
 };
 
 // The desktop's web browser.
