@@ -64,12 +64,14 @@ void gatherFiles(Trap& trap, int side, const std::string& folderText, FileList& 
   }
 }
 
-// Steps 164 to 182: a row for each file found on one side only.
+// Steps 164 to 182: a row for each file found on one side only. A yield per row, as the
+// pairs have: a tree of many such files would hold the window between two yields.
 void appendOnlyHereRows(Trap& trap, const FileList& onlyHere, const std::string& otherFolderText,
-                        ResultList& listView3, int firstStep) {
+                        ResultList& listView3, Host& host, int firstStep) {
   const SharedText onlyHereText(kOnlyHereText);
   const SharedText otherFolder(otherFolderText);
   for (std::size_t i = 0; i < onlyHere.size(); ++i) {
+    host.yield();
     trap.step(firstStep + 2,
               [&] { listView3.appendRow(onlyHere.sharedPath(i), onlyHereText, otherFolder); });
   }
@@ -116,8 +118,8 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
     FileList only2;
     trap.assign(160, only1, [&] { return pairingOfLists().onlyInA(host); });
     trap.assign(162, only2, [&] { return pairingOfLists().onlyInB(host); });
-    appendOnlyHereRows(trap, only1, folder2Text, listView3, 164);
-    appendOnlyHereRows(trap, only2, folder1Text, listView3, 174);
+    appendOnlyHereRows(trap, only1, folder2Text, listView3, host, 164);
+    appendOnlyHereRows(trap, only2, folder1Text, listView3, host, 174);
     trap.step(184, [&] {
       ListNewerOlderPairs(pairingOfLists(), listView3, host, fs,
                           timeRule(fs, folder1Text, folder2Text));
