@@ -140,6 +140,32 @@ Trees repeatedNamesTrees() {
   return trees;
 }
 
+Trees changedTrees(std::uint32_t rows) {
+  constexpr std::uint32_t kOneSided = 25;  // of each folder's 100 files
+  // 125 rows per folder: 25 on each side alone, 75 pairs.
+  const std::uint32_t filesPerSide = std::max<std::uint32_t>(1, rows / 5 * 4);
+  Trees trees = emptyTrees((filesPerSide + kFilesPerFolder - 1) / kFilesPerFolder);
+  const auto permute = folderPermutation(trees.folders);
+  for (std::uint32_t i = 0; i < filesPerSide; ++i) {
+    const std::uint32_t folder = i / kFilesPerFolder;
+    PlannedFile left{folder, i, kBaseSeconds + i, 0, 'f'};
+    PlannedFile right{permute(folder), i, kBaseSeconds + i + 3600, 0, 'f'};
+    if (i % kFilesPerFolder < kOneSided) {
+      left.kind = 'a';
+      right.kind = 'b';
+    }
+    trees.left.push_back(left);
+    trees.right.push_back(right);
+  }
+  return trees;
+}
+
+std::uint64_t changedTreesRows(const Trees& trees) {
+  std::uint64_t rows = 0;
+  for (const PlannedFile& file : trees.left) rows += file.kind == 'a' ? 2 : 1;
+  return rows;
+}
+
 void generateTrees(const Trees& trees, const std::string& root1, const std::string& root2) {
   generateSide(trees, trees.left, root1);
   generateSide(trees, trees.right, root2);

@@ -44,6 +44,14 @@ Trees plannedTrees(std::uint32_t filesPerSide);
 // folder are same-named pairs with equal times.
 Trees repeatedNamesTrees();
 
+// Trees in which every file gives a row, for a result list of about rows rows: per 100 files
+// of a side, 25 names found on this side only and 75 same-named pairs with different times.
+Trees changedTrees(std::uint32_t rows);
+
+// The rows the comparison of such trees gives: one per file found on one side only, one per
+// same-named pair with different times.
+std::uint64_t changedTreesRows(const Trees& trees);
+
 // Writes both sides below their roots, which end in a slash.
 void generateTrees(const Trees& trees, const std::string& root1, const std::string& root2);
 
