@@ -1,5 +1,5 @@
 // Mouse and keys on the lists: the check boxes of ListView3, whose state lives in the result
-// list; Delete and a double-click, which remove a folder row.
+// list; Delete and a double-click, which remove a folder row; typing, which finds a row.
 
 #include <gtest/gtest.h>
 
@@ -77,6 +77,26 @@ TEST(ListInputTest, DeleteKeyAndDoubleClickRemoveAFolderRowOnly) {
   EXPECT_EQ(itemCount(results), 2);
   EXPECT_EQ(rig.form.listView3().selectedRow(), std::optional<std::size_t>(1));
   EXPECT_TRUE(rig.sawNoMessageBox());
+}
+
+// The control holds no texts: it asks its owner for the row that the typed text begins.
+TEST(ListInputTest, TypedTextSelectsTheNextRowStartingWithIt) {
+  Win32FormRig rig;
+  for (const char* name : {"apple", "banana", "Cherry", "cola"}) {
+    rig.form.listView3().appendRow(name, "", "");
+    rig.form.listView1().appendRow(name[0] == 'C' ? "Übung" : "über");
+  }
+  rig.form.flushPendingRows();
+  const auto type = [&](HWND view, wchar_t character) {
+    if (focusedRow(view) < 0) ListView_SetItemState(view, 1, LVIS_FOCUSED, LVIS_FOCUSED);
+    SendMessageW(view, WM_CHAR, character, 1);
+    return ListView_GetNextItem(view, -1, LVNI_SELECTED);
+  };
+  EXPECT_EQ(type(rig.form.ListView3(), L'c'), 2);
+  EXPECT_EQ(rig.form.listView3().selectedRow(), std::optional<std::size_t>(2));
+  EXPECT_EQ(type(rig.form.ListView3(), L'o'), 3);
+  EXPECT_EQ(type(rig.form.ListView3(), L'x'), 3);  // "cox" is nowhere
+  EXPECT_EQ(type(rig.form.ListView1(), L'ü'), 2);  // Übung, the next after the focused row
 }
 
 }  // namespace
