@@ -2,6 +2,9 @@
 
 #include "platform/win32/windows_api.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "fake_excel/fake_excel_class.h"
@@ -58,6 +61,11 @@ FakeExcelRegistration::FakeExcelRegistration(const std::wstring& serverProgram)
 
 FakeExcelRegistration::~FakeExcelRegistration() {
   removeAny();
+}
+
+std::string FakeExcelRegistration::logText() const {
+  std::ifstream log(std::filesystem::path(std::u8string(logPath_.begin(), logPath_.end())));
+  return std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
 }
 
 void FakeExcelRegistration::removeAny() {

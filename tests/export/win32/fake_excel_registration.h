@@ -23,6 +23,8 @@ class FakeExcelRegistration {
   FakeExcelRegistration& operator=(const FakeExcelRegistration&) = delete;
 
   std::vector<ServerSession> sessions() const { return readServerSessions(logPath_); }
+  // The log as the server wrote it, for a failed expectation to show.
+  std::string logText() const;
 
   // Leaves the name unregistered, whatever a test before left behind.
   static void removeAny();

@@ -3,6 +3,8 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -18,8 +20,21 @@ std::set<const AutomationObject*>& liveObjects() {
   return objects;
 }
 
-ULONGLONG& lastCall() {
-  static ULONGLONG tick = GetTickCount64();
+HANDLE& noneLiveEvent() {
+  static HANDLE event = nullptr;
+  return event;
+}
+
+// One call at a time: the objects and the log are not made for more. Recursive, as an
+// object that goes releases those it holds.
+std::recursive_mutex& serverLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+using ServerLock = std::lock_guard<std::recursive_mutex>;
+
+std::atomic<ULONGLONG>& lastCall() {
+  static std::atomic<ULONGLONG> tick = GetTickCount64();
   return tick;
 }
 
@@ -31,15 +46,21 @@ bool sameName(std::wstring_view a, std::wstring_view b) {
 }  // namespace
 
 AutomationObject::AutomationObject(std::wstring name) : name_(std::move(name)) {
+  const ServerLock lock(serverLock());
   liveObjects().insert(this);
 }
 
 AutomationObject::~AutomationObject() {
+  const ServerLock lock(serverLock());
   liveObjects().erase(this);
   const std::size_t live = liveObjects().size();
   ServerLog::write(L"live objects: " + std::to_wstring(live));
   // The client holds nothing more: the server's work is done.
-  if (live == 0) PostQuitMessage(0);
+  if (live == 0 && noneLiveEvent()) SetEvent(noneLiveEvent());
+}
+
+void AutomationObject::signalWhenNoneLive(HANDLE event) {
+  noneLiveEvent() = event;
 }
 
 HRESULT AutomationObject::QueryInterface(REFIID iid, void** object) {
@@ -55,14 +76,17 @@ HRESULT AutomationObject::QueryInterface(REFIID iid, void** object) {
 
 ULONG AutomationObject::AddRef() {
   noteActivity();
-  return ++references_;
+  return static_cast<ULONG>(InterlockedIncrement(&references_));
 }
 
 ULONG AutomationObject::Release() {
   noteActivity();
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
+  const LONG left = InterlockedDecrement(&references_);
+  if (left == 0) {
+    const ServerLock lock(serverLock());
+    delete this;
+  }
+  return static_cast<ULONG>(left);
 }
 
 HRESULT AutomationObject::GetTypeInfoCount(UINT* count) {
@@ -78,6 +102,7 @@ HRESULT AutomationObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
 
 HRESULT AutomationObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   noteActivity();
+  const ServerLock lock(serverLock());
   if (!names || !ids || count == 0) return E_INVALIDARG;
   const std::vector<std::wstring> members = memberNames();
   const auto found = std::find_if(members.begin(), members.end(), [&](const std::wstring& member) {
@@ -96,6 +121,7 @@ HRESULT AutomationObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCI
 HRESULT AutomationObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
                                  VARIANT* result, EXCEPINFO* exception, UINT*) {
   noteActivity();
+  const ServerLock lock(serverLock());
   if (!parameters) return E_INVALIDARG;
   const std::vector<std::wstring> members = memberNames();
   std::wstring member;
@@ -127,6 +153,7 @@ HRESULT AutomationObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
 }
 
 std::wstring AutomationObject::liveObjectNames() {
+  const ServerLock lock(serverLock());
   std::wstring names;
   for (const AutomationObject* object : liveObjects()) {
     names += (names.empty() ? L"" : L", ") + object->name_;

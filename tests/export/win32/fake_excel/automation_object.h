@@ -24,7 +24,8 @@ struct MemberCall {
 // An object of the automation model: IDispatch over a list of member names, strict about
 // how a put passes its value, as an automation client must. Every object is counted while
 // it lives, and the log gets the count each time one goes, so that a test can tell whether
-// its client released them all; the server ends when the last one goes.
+// its client released them all; the server ends when the last one goes. Calls come on the
+// threads of the server's multithreaded apartment, one at a time under one lock.
 class AutomationObject : public IDispatch {
  public:
   explicit AutomationObject(std::wstring name);
@@ -46,6 +47,8 @@ class AutomationObject : public IDispatch {
                                    DISPPARAMS* parameters, VARIANT* result, EXCEPINFO* exception,
                                    UINT* argumentError) override;
 
+  // The event set when the last object goes.
+  static void signalWhenNoneLive(HANDLE event);
   // The objects alive now, by name, for the log of a server that gives up waiting.
   static std::wstring liveObjectNames();
   // GetTickCount64 at the last call any object or the class factory took.
@@ -79,7 +82,7 @@ class AutomationObject : public IDispatch {
 
  private:
   std::wstring name_;
-  ULONG references_ = 1;
+  LONG references_ = 1;
 };
 
 }  // namespace plovane::test::fake_excel

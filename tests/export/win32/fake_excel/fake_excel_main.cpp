@@ -34,18 +34,13 @@ std::wstring logPathArgument() {
   return path;
 }
 
-// Serves calls until the last object goes (WM_QUIT) or the client stays silent too long.
-void serve() {
-  SetTimer(nullptr, 0, 1000, nullptr);
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (message.message == WM_TIMER && !message.hwnd &&
-        GetTickCount64() - AutomationObject::lastActivity() > kIdleLimitMs) {
+// Serves calls until the last object goes or the client stays silent too long.
+void serve(HANDLE noneLive) {
+  while (WaitForSingleObject(noneLive, 1000) == WAIT_TIMEOUT) {
+    if (GetTickCount64() - AutomationObject::lastActivity() > kIdleLimitMs) {
       ServerLog::write(L"! gave up waiting; still live: " + AutomationObject::liveObjectNames());
       return;
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
   }
 }
 
@@ -55,8 +50,12 @@ int main() {
   const std::wstring logPath = logPathArgument();
   if (logPath.empty()) return 2;
   ServerLog::open(logPath);
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
+  // A multithreaded apartment, which needs no window: under Wine without a display, a
+  // window would start the desktop process, which can outlive the test holding its output.
+  if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED))) return 3;
   ServerLog::write(L"started");
+  const HANDLE noneLive = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  AutomationObject::signalWhenNoneLive(noneLive);
   static ClassFactory factory;
   DWORD cookie = 0;
   // One client per server, as every start of the application is a new one.
@@ -66,7 +65,7 @@ int main() {
     CoUninitialize();
     return 4;
   }
-  serve();
+  serve(noneLive);
   CoRevokeClassObject(cookie);
   CoUninitialize();
   return 0;
