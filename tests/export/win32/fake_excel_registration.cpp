@@ -52,9 +52,14 @@ FakeExcelRegistration::FakeExcelRegistration()
 FakeExcelRegistration::FakeExcelRegistration(const std::wstring& serverProgram)
     : logPath_(folder_.path("server.log")) {
   removeAny();
-  // COM adds " -Embedding" to this command line when it starts the server.
-  setDefaultValue(kClassKey + L"\\LocalServer32",
-                  L"\"" + serverProgram + L"\" \"" + toWide(logPath_) + L"\"");
+  // COM adds " -Embedding" to this command line when it starts the server; Wine reads no
+  // more of it than a path's limit.
+  const std::wstring command = L"\"" + serverProgram + L"\" \"" + toWide(logPath_) + L"\"";
+  if (command.size() + 12 >= MAX_PATH) {
+    throw std::runtime_error("the fake application's command line is too long for Wine: " +
+                             platform::win32::toUtf8(command));
+  }
+  setDefaultValue(kClassKey + L"\\LocalServer32", command);
   setDefaultValue(kClassKey + L"\\ProgID", L"Excel.Application");
   setDefaultValue(kProgIdKey + L"\\CLSID", fake_excel::kApplicationClassText);
 }
