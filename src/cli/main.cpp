@@ -5,6 +5,10 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "cli/compare_command.h"
 #include "common/failure.h"
@@ -49,6 +53,11 @@ int main(int argc, char** argv) {
   if (arguments.size() >= 2) {
     const std::string& first = arguments[1];
     if (first == "compare") {
+#ifdef _WIN32
+      // The outputs carry their own line ends, CR LF where a text wants them, and names byte
+      // for byte: the C runtime's text mode would put another CR before every LF.
+      _setmode(_fileno(stdout), _O_BINARY);
+#endif
       plovane::platform::prepareAllocatorForLists();
       return cli::runCompare(
           {arguments.begin() + 2, arguments.end()},
