@@ -229,9 +229,17 @@ void ResultListView::rebuildColumns() {
   }
 }
 
+// Only the rows on screen: the control invalidates a range row by row, each a call into the
+// window system, so ticking every row of a long list at the end of a run held the window
+// for seconds. A row scrolled into view later is painted from the list as it is then.
 void ResultListView::redrawRows(std::size_t first, std::size_t last) {
   if (first >= shownRows_) return;
-  last = std::min(last, shownRows_ - 1);
+  const auto top = static_cast<std::size_t>(std::max(0, ListView_GetTopIndex(view_)));
+  // The page's rows and the one cut off at its foot.
+  const auto page = static_cast<std::size_t>(std::max(0, ListView_GetCountPerPage(view_))) + 1;
+  first = std::max(first, top);
+  last = std::min({last, shownRows_ - 1, top + page - 1});
+  if (first > last) return;
   ListView_RedrawItems(view_, static_cast<int>(std::min<std::size_t>(first, INT_MAX)),
                        static_cast<int>(std::min<std::size_t>(last, INT_MAX)));
 }
