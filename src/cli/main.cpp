@@ -18,13 +18,13 @@
 
 namespace {
 
-// Where the window program lies: as installed, or in a build folder (src/window/qt/ beside
-// src/cli/); on Windows, beside the command.
+// Where the window program lies: as installed (on Windows beside the command), or in a build
+// folder (src/window/qt/ or src/window/win32/ beside src/cli/).
 std::vector<std::string> windowProgramCandidates() {
   const std::string self = plovane::platform::executablePath();
   const std::string folder = self.substr(0, self.find_last_of("/\\") + 1);
 #ifdef _WIN32
-  return {folder + "Plovane.exe"};
+  return {folder + "Plovane.exe", folder + "..\\window\\win32\\Plovane.exe"};
 #else
   return {folder + PLOVANE_INSTALLED_WINDOW, folder + "../window/qt/plovane"};
 #endif

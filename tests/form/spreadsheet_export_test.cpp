@@ -7,6 +7,7 @@
 
 #include "common/error_report.h"
 #include "common/result_list.h"
+#include "export_rows.h"
 #include "recording_host.h"
 #include "recording_spreadsheet.h"
 
@@ -14,23 +15,7 @@ namespace plovane::test {
 namespace {
 
 using Sheet = SpreadsheetRecord::Sheet;
-
-struct Row {
-  const char* first;
-  const char* middle;
-  const char* last;
-  bool checked = true;
-};
-
-void fill(ResultList& list, const std::vector<Row>& rows) {
-  list.addColumn("Newer");
-  list.addColumn("");
-  list.addColumn("Older");
-  for (const Row& row : rows) {
-    const std::size_t index = list.appendRow(row.first, row.middle, row.last);
-    list.setChecked(index, row.checked);
-  }
-}
+using Row = ExportRow;
 
 std::string report(int step, const std::string& description) {
   return composeErrorReport(description, label::kPushButton7, step);
@@ -40,12 +25,12 @@ TEST(SpreadsheetExportTest, WritesHeadersAndCheckedRowsSkippingEmptyTextsAndEqua
   RecordingHost host;
   RecordingSpreadsheets spreadsheets;
   ResultList list;
-  fill(list, {{"/a/x", " is newer than", "/b/"},
-              {"/a/y", "", "/b/y=1"},
-              {"/a/z", " is newer than", "/b/", false},
-              {"C=1", "==", "a=b=c"},
-              {"", " will overwrite an older", "123"},
-              {"=SUM(A1)", "", ""}});
+  fillExportList(list, {{"/a/x", " is newer than", "/b/"},
+                        {"/a/y", "", "/b/y=1"},
+                        {"/a/z", " is newer than", "/b/", false},
+                        {"C=1", "==", "a=b=c"},
+                        {"", " will overwrite an older", "123"},
+                        {"=SUM(A1)", "", ""}});
 
   saveResultsAsExcelFile(list, host, spreadsheets);
 
@@ -95,7 +80,7 @@ TEST(SpreadsheetExportTest, HeadersFollowTheFirstRowWhetherCheckedOrNot) {
   RecordingHost host;
   RecordingSpreadsheets spreadsheets;
   ResultList list;
-  fill(list, {{"/a/x", "", "/b/x", false}, {"/a/y", " is newer than", "/b/"}});
+  fillExportList(list, {{"/a/x", "", "/b/x", false}, {"/a/y", " is newer than", "/b/"}});
 
   saveResultsAsExcelFile(list, host, spreadsheets);
 
@@ -112,7 +97,7 @@ TEST(SpreadsheetExportTest, WithoutAProgramShowsBothMessagesAndNothingElse) {
   RecordingSpreadsheets spreadsheets;
   spreadsheets.installed = false;
   ResultList list;
-  fill(list, {{"/a/x", " is newer than", "/b/"}});
+  fillExportList(list, {{"/a/x", " is newer than", "/b/"}});
 
   EXPECT_FALSE(SaveResultsAsExcelFileIsExcelInstalled(host, spreadsheets));
   ASSERT_EQ(host.messages.size(), 1u);
@@ -133,7 +118,7 @@ TEST(SpreadsheetExportTest, WithoutAProgramShowsBothMessagesAndNothingElse) {
   spreadsheets.log.clear();
   host.messages.clear();
   ResultList empty;
-  fill(empty, {});
+  fillExportList(empty, {});
   saveResultsAsExcelFile(empty, host, spreadsheets);
   EXPECT_EQ(spreadsheets.log, (std::vector<std::string>{"create"}));
   EXPECT_TRUE(host.messages.empty());
@@ -149,7 +134,7 @@ TEST(SpreadsheetExportTest, RowsPastTheSheetsLastRowGoOnInNewSheetsUnderTheSameH
   const char* names[] = {"/a/1", "/a/2", "/a/3", "/a/4", "/a/5", "/a/6", "/a/7"};
   for (const char* name : names) rows.push_back({name, "", "/b/"});
   rows[4].checked = false;
-  fill(list, rows);
+  fillExportList(list, rows);
 
   saveResultsAsExcelFile(list, host, spreadsheets);
 
@@ -178,7 +163,7 @@ TEST(SpreadsheetExportTest, RowsPastTheSheetsLastRowGoOnInNewSheetsUnderTheSameH
   RecordingSpreadsheets exact;
   exact.rowLimit = 4;
   ResultList three;
-  fill(three, {{"/a/1", "", "/b/"}, {"/a/2", "", "/b/"}, {"/a/3", "", "/b/"}});
+  fillExportList(three, {{"/a/1", "", "/b/"}, {"/a/2", "", "/b/"}, {"/a/3", "", "/b/"}});
   saveResultsAsExcelFile(three, host, exact);
   EXPECT_EQ(exact.created.back()->sheets.size(), 1u);
   EXPECT_TRUE(host.errorReports.empty());
@@ -188,10 +173,10 @@ TEST(SpreadsheetExportTest, ClearingTheListDuringAYieldIsReportedAndKeepsWhatWas
   RecordingHost host;
   RecordingSpreadsheets spreadsheets;
   ResultList list;
-  fill(list, {{"/a/1", " is newer than", "/b/"},
-              {"/a/2", " is newer than", "/b/"},
-              {"/a/3", " is newer than", "/b/"},
-              {"/a/4", " is newer than", "/b/"}});
+  fillExportList(list, {{"/a/1", " is newer than", "/b/"},
+                        {"/a/2", " is newer than", "/b/"},
+                        {"/a/3", " is newer than", "/b/"},
+                        {"/a/4", " is newer than", "/b/"}});
   // Header yields 1-3, then row 1's yield and its three cells' (4-7): the list goes at the
   // yield before row 2.
   host.onYield = [&] {
@@ -219,7 +204,7 @@ TEST(SpreadsheetExportTest, AProgramThatStopsAnsweringIsReportedStepByStepAndThe
   spreadsheets.failFromCall = 4;  // the workbook and two headers, then nothing works
   ResultList list;
   std::vector<Row> rows(500, Row{"/a/x", " is newer than", "/b/"});
-  fill(list, rows);
+  fillExportList(list, rows);
 
   saveResultsAsExcelFile(list, host, spreadsheets);
 
@@ -235,7 +220,7 @@ TEST(SpreadsheetExportTest, EachClickStartsItsOwnApplicationAndWorkbook) {
   RecordingHost host;
   RecordingSpreadsheets spreadsheets;
   ResultList list;
-  fill(list, {{"/a/x", " is newer than", "/b/"}});
+  fillExportList(list, {{"/a/x", " is newer than", "/b/"}});
 
   saveResultsAsExcelFile(list, host, spreadsheets);
   const auto first = spreadsheets.created.back();

@@ -170,7 +170,8 @@ void Form1::createControls() {
 
 // The tool tip of the three lists, shown while the mouse rests on one.
 void Form1::createToolTip() {
-  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+  toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOFADE | TTS_NOANIMATE,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                              nullptr, GetModuleHandleW(nullptr), nullptr);
   static std::wstring text = toWide(form1_layout::kListToolTip);
@@ -205,7 +206,6 @@ void Form1::layOut() {
   }
   for (const auto& view : views_) view->setDpi(dpi_);
   SendMessageW(progressLine_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_), TRUE);
-  SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, scaled(form1_layout::kClientWidth) / 2);
   RECT frame{0, 0, scaled(form1_layout::kClientWidth), scaled(form1_layout::kClientHeight)};
   AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,

@@ -76,6 +76,8 @@ std::optional<LRESULT> ResultListView::notify(const NMHDR& header) {
     case LVN_GETDISPINFOW:
       answerCell(*reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&header)));
       return 0;
+    case LVN_ODFINDITEMW:
+      return findRow(*reinterpret_cast<const NMLVFINDITEMW*>(&header));
     case LVN_ITEMCHANGED: {
       const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
       if ((change.uChanged & LVIF_STATE) &&
@@ -104,6 +106,39 @@ void ResultListView::answerCell(NMLVDISPINFOW& request) {
     item.state = INDEXTOSTATEIMAGEMASK(list_.isChecked(row) ? kTicked : kUnticked);
     item.stateMask = LVIS_STATEIMAGEMASK;
   }
+}
+
+// Typing in the list: the next row, from the one the control names, whose first cell begins
+// with the typed text, ignoring case; -1 for none. A control that held its rows would find
+// it itself.
+LRESULT ResultListView::findRow(const NMLVFINDITEMW& request) const {
+  const LVFINDINFOW& find = request.lvfi;
+  if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz || !*find.psz) return -1;
+  const std::size_t rows = std::min(shownRows_, list_.rowCount());
+  const std::size_t start = std::min<std::size_t>(std::max(request.iStart, 0), rows);
+  const bool wrap = (find.flags & LVFI_WRAP) != 0;
+  const bool prefix = (find.flags & LVFI_PARTIAL) != 0;
+  for (std::size_t step = 0; step < rows; ++step) {
+    if (!wrap && start + step >= rows) break;
+    const std::size_t row = (start + step) % rows;
+    if (firstCellMatches(row, find.psz, prefix)) return static_cast<LRESULT>(row);
+  }
+  return -1;
+}
+
+bool ResultListView::firstCellMatches(std::size_t row, std::wstring_view wanted,
+                                      bool prefix) const {
+  const std::string_view text = list_.cell(row, 0).view();
+  // Most rows differ in their first letter, which in ASCII needs no conversion to tell.
+  const auto upper = [](unsigned letter) { return letter - 'a' < 26u ? letter - 32 : letter; };
+  const auto first = static_cast<unsigned char>(text.empty() ? 0 : text[0]);
+  if (first != 0 && first < 0x80 && wanted[0] < 0x80 && upper(first) != upper(wanted[0])) {
+    return false;
+  }
+  const std::wstring cell = toWide(text);
+  if (prefix ? cell.size() < wanted.size() : cell.size() != wanted.size()) return false;
+  return CompareStringOrdinal(cell.data(), static_cast<int>(wanted.size()), wanted.data(),
+                              static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
 }
 
 LRESULT CALLBACK ResultListView::subclassProcedure(HWND view, UINT message, WPARAM wParam,

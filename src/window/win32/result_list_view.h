@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "common/result_list.h"
 
@@ -19,7 +20,7 @@ namespace plovane {
 // control learns of them when flushPendingRows() runs or when its timer fires during a
 // yield, so a million appended rows cost a few notifications, not a million. A checkable
 // list shows check boxes whose state lives in the ResultList; a click on one or Space
-// toggles it there.
+// toggles it there. Typed text selects the next row whose first cell begins with it.
 class ResultListView final : private ResultListObserver {
  public:
   ResultListView(HWND parent, int controlId, ResultList& list, bool checkable);
@@ -50,6 +51,8 @@ class ResultListView final : private ResultListObserver {
   void toggleChecked(std::size_t row);
   void selectAndFocus(std::size_t row);
   void answerCell(NMLVDISPINFOW& request);
+  LRESULT findRow(const NMLVFINDITEMW& request) const;
+  bool firstCellMatches(std::size_t row, std::wstring_view wanted, bool prefix) const;
   void rebuildColumns();
   void redrawRows(std::size_t first, std::size_t last);
 
