@@ -19,6 +19,7 @@
 #include "form/spreadsheet_export.h"
 #include "form/start_arguments.h"
 #include "form/text_exports.h"
+#include "platform/win32/owned.h"
 #include "platform/win32/wide_text.h"
 #include "window/win32/control_ids.h"
 #include "window/win32/owned_by_window.h"
@@ -149,8 +150,6 @@ void Form1::createControls() {
         views_[slot]->onDoubleClick = [this, slot] {
           removeSelectedRowOfList(static_cast<int>(slot), false);
         };
-      }
-      if (slot < 2) {
         views_[slot]->onDeleteKey = [this, slot] {
           removeSelectedRowOfList(static_cast<int>(slot), true);
         };
@@ -256,12 +255,12 @@ void Form1::applyAppearance() {
       (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN))) {
     return;  // the design look stays
   }
-  HANDLE file = CreateFileW(skinFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  const platform::win32::OwnedHandle file(CreateFileW(skinFile.c_str(), GENERIC_READ,
+                                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
     throw Failure("The skin file could not be read", failure_code::kPathNotFound);
   }
-  CloseHandle(file);
   skinned_ = true;
   background_ = GetSysColorBrush(COLOR_BTNFACE);
   InvalidateRect(window_, nullptr, TRUE);

@@ -60,11 +60,14 @@ void ResultListView::setDpi(UINT dpi) {
   rebuildColumns();
 }
 
+void ResultListView::stopFlushTimer() {
+  if (!flushTimerSet_) return;
+  KillTimer(view_, kFlushTimer);
+  flushTimerSet_ = false;
+}
+
 void ResultListView::flushPendingRows() {
-  if (flushTimerSet_) {
-    KillTimer(view_, kFlushTimer);
-    flushTimerSet_ = false;
-  }
+  stopFlushTimer();
   const std::size_t rows = list_.rowCount();
   if (rows <= shownRows_) return;
   shownRows_ = rows;
@@ -264,10 +267,7 @@ void ResultListView::rowsRemoved(std::size_t first, std::size_t last) {
 }
 
 void ResultListView::cleared() {
-  if (flushTimerSet_) {
-    KillTimer(view_, kFlushTimer);
-    flushTimerSet_ = false;
-  }
+  stopFlushTimer();
   shownRows_ = 0;
   ListView_DeleteAllItems(view_);
   ListView_SetItemCountEx(view_, 0, 0);

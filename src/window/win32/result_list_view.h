@@ -53,6 +53,7 @@ class ResultListView final : private ResultListObserver {
   void answerCell(NMLVDISPINFOW& request);
   LRESULT findRow(const NMLVFINDITEMW& request) const;
   bool firstCellMatches(std::size_t row, std::wstring_view wanted, bool prefix) const;
+  void stopFlushTimer();
   void rebuildColumns();
   void redrawRows(std::size_t first, std::size_t last);
 

@@ -56,8 +56,8 @@ void Win32Host::setBusy(bool busy) {
   busy_ = busy;
   // The window answers WM_SETCURSOR from the state; this shows it before the mouse moves.
   POINT mouse{};
-  if (window_ && GetCursorPos(&mouse) && WindowFromPoint(mouse) &&
-      GetAncestor(WindowFromPoint(mouse), GA_ROOT) == window_) {
+  HWND under = window_ && GetCursorPos(&mouse) ? WindowFromPoint(mouse) : nullptr;
+  if (under && GetAncestor(under, GA_ROOT) == window_) {
     SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
   }
 }
