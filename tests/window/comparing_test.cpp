@@ -360,7 +360,7 @@ class ComparingTest : public QObject {
     QVERIFY2(shown.startsWith(QStringLiteral("Reading folder 1: ")), qPrintable(shown));
     QVERIFY(shown.endsWith(QStringLiteral(" files")));
     QVERIFY(!line->isVisible());
-    QVERIFY(form.progressText().isEmpty());
+    QVERIFY(form.progressText().empty());
     QCOMPARE(rowsOf(form.listView3()), expectedRows(tree));
   }
 

@@ -19,15 +19,11 @@
 #include <vector>
 
 #include "common/failure.h"
-#include "form/folder_chooser.h"
+#include "form/folder_browser.h"
 #include "form/form_setup.h"
 #include "form/list_editing.h"
 #include "form/message_boxes.h"
-#include "form/samples_and_help.h"
 #include "form/save_file_dialog.h"
-#include "form/spreadsheet_export.h"
-#include "form/start_arguments.h"
-#include "form/text_exports.h"
 #include "window/qt/owned_by_window.h"
 #include "window/qt/qt_services.h"
 #include "window/qt/result_cell_delegate.h"
@@ -111,9 +107,8 @@ Form1::Form1(Form1Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      services_(std::move(services)),
-      host_(*this, services_.messageBoxes, services_.settings),
-      comparison_(services_.fileSystem) {
+      Form1Procedures(std::move(services)),
+      host_(*this, services_.messageBoxes, services_.settings) {
   setObjectName(QStringLiteral("Form1"));
   setFixedSize(pixels(form1_layout::kClientWidth), pixels(form1_layout::kClientHeight));
   QPalette design = palette();
@@ -263,39 +258,21 @@ void Form1::setApplicationTitle(const std::string& title) {
   host_.setApplicationTitle(title);
 }
 
-// --- Handlers ----------------------------------------------------------------------------
+// --- The run's start and end ----------------------------------------------------------
 
-void Form1::PushButton1_Click() {
-  chooseFolder2(listView2(), host_, services_.folderBrowser);
-}
-
-void Form1::PushButton2_Click() {
-  clearFolder1(listView1(), host_);
-}
-
-void Form1::PushButton3_Click() {
-  chooseFolder1(listView1(), host_, services_.folderBrowser);
-}
-
-void Form1::PushButton4_Click() {
-  clearFolder2(listView2(), host_);
-}
-
-void Form1::PushButton5_Click() {
-  if (comparison_.isComparing()) return;  // the run ignores it too; no second signal
+void Form1::comparisonStarting() {
   progressTimer_->start();
-  comparison_.start(listView1(), listView2(), listView3(), host_);
+}
+
+void Form1::comparisonEnded() {
   progressTimer_->stop();
   updateProgressLine();
   flushPendingRows();
   emit comparisonFinished();
 }
 
-void Form1::openWithFolders(const std::string& folder1, const std::string& folder2) {
-  if (chooseFoldersFromArguments(folder1, folder2, listView1(), listView2(), host_,
-                                 services_.fileSystem)) {
-    QTimer::singleShot(0, this, &Form1::PushButton5_Click);
-  }
+void Form1::startComparingSoon() {
+  QTimer::singleShot(0, this, [this] { PushButton5_Click(); });
 }
 
 // The progress line lies over the result list's empty area and is read from the run's own
@@ -311,48 +288,15 @@ void Form1::createProgressLine() {
   connect(progressTimer_, &QTimer::timeout, this, &Form1::updateProgressLine);
 }
 
-QString Form1::progressText() const {
-  if (!comparison_.isComparing() || lists_[2].rowCount() > 0) return {};
-  return QString::fromStdString(describeProgress(comparison_));
-}
-
 void Form1::updateProgressLine() {
-  const QString text = progressText();
-  if (text.isEmpty()) {
+  const std::string text = progressText();
+  if (text.empty()) {
     progressLine_->hide();
     return;
   }
-  progressLine_->setText(text);
+  progressLine_->setText(qs(text));
   progressLine_->setGeometry(ListView3()->viewport()->rect());
   progressLine_->show();
-}
-
-void Form1::PushButton6_Click() {
-  saveResultsAsTextFile(listView3(), host_, services_.saveFileDialog);
-}
-
-void Form1::PushButton7_Click() {
-  saveResultsAsExcelFile(listView3(), host_, services_.spreadsheets);
-}
-
-bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
-  return plovane::SaveResultsAsExcelFileIsExcelInstalled(host_, services_.spreadsheets);
-}
-
-void Form1::PushButton8_Click() {
-  clearList(listView3(), host_);
-}
-
-void Form1::PushButton9_Click() {
-  loadSampleFolders(listView1(), listView2(), host_, services_.programFolder);
-}
-
-void Form1::PushButton10_Click() {
-  copyResultsToClipboard(listView3(), host_, services_.clipboard);
-}
-
-void Form1::PushButton13_Click() {
-  showHelp(host_);
 }
 
 // --- Pointer, double-click, Delete key and close -------------------------------------------
@@ -365,15 +309,6 @@ void Form1::showHandPointer() {
 void Form1::showDefaultPointer() {
   if (host_.isBusy()) return;
   setCursor(Qt::ArrowCursor);
-}
-
-void Form1::removeSelectedRowOfList(int list, std::optional<int> keyCode) {
-  ResultList& resultList = lists_[static_cast<std::size_t>(list)];
-  if (keyCode) {
-    removeSelectedRowOnKey(*keyCode, resultList, host_);
-  } else {
-    removeSelectedRow(resultList, host_);
-  }
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {

@@ -7,11 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "common/result_list.h"
-#include "form/comparison_run.h"
-#include "form/form1_services.h"
 #include "form/form_window.h"
 #include "window/form1_layout.h"
+#include "window/form1_procedures.h"
 #include "window/qt/qt_host.h"
 #include "window/qt/result_list_model.h"
 #include "window/qt/skin_engine.h"
@@ -24,8 +22,8 @@ class QTreeView;
 namespace plovane {
 
 // The main window on Qt Widgets. Its layout is the fixed one of form1_layout; its handlers
-// are thin calls of the core procedures, which get the three lists and a host.
-class Form1 final : public QWidget, private FormWindow {
+// are those of Form1Procedures.
+class Form1 final : public QWidget, private FormWindow, public Form1Procedures {
   Q_OBJECT
 
  public:
@@ -35,9 +33,6 @@ class Form1 final : public QWidget, private FormWindow {
   // The set-up, before the window is first shown.
   void Form_Load();
 
-  ResultList& listView1() { return lists_[0]; }
-  ResultList& listView2() { return lists_[1]; }
-  ResultList& listView3() { return lists_[2]; }
   QTreeView* ListView1() const { return views_[0]; }
   QTreeView* ListView2() const { return views_[1]; }
   QTreeView* ListView3() const { return views_[2]; }
@@ -55,31 +50,10 @@ class Form1 final : public QWidget, private FormWindow {
   QPushButton* PushButton10 = nullptr;
   QPushButton* PushButton13 = nullptr;
 
-  QtHost& host() { return host_; }
+  QtHost& host() override { return host_; }
   const SkinEngine& skinEngine() const { return skin_; }
-  bool isComparing() const { return comparison_.isComparing(); }
   // The pointer the buttons show on hover, when one was loaded.
   const std::optional<QCursor>& customPointer() const { return customPointer_; }
-
-  void PushButton1_Click();
-  void PushButton2_Click();
-  void PushButton3_Click();
-  void PushButton4_Click();
-  void PushButton5_Click();
-  // Started as "plovane FOLDER1 FOLDER2": chooses both and, when both are there, starts the
-  // comparison once the event loop runs.
-  void openWithFolders(const std::string& folder1, const std::string& folder2);
-  // The line shown over the empty result list while a run reads the trees; empty otherwise.
-  QString progressText() const;
-  void PushButton6_Click();
-  void PushButton7_Click();
-  void PushButton8_Click();
-  void PushButton9_Click();
-  void PushButton10_Click();
-  void PushButton13_Click();
-
-  // Whether a spreadsheet program can be started; says so when none can.
-  bool SaveResultsAsExcelFileIsExcelInstalled();
 
  signals:
   // A comparison run has ended.
@@ -96,6 +70,10 @@ class Form1 final : public QWidget, private FormWindow {
   void setCaption(const std::string& caption) override;
   void setProgramIcon() override;
   void setApplicationTitle(const std::string& title) override;
+  // The run's start and end, for Form1Procedures.
+  void comparisonStarting() override;
+  void comparisonEnded() override;
+  void startComparingSoon() override;
 
   void createControls();
   QPushButton* createButton(const form1_layout::ControlPlacement& placement);
@@ -107,14 +85,10 @@ class Form1 final : public QWidget, private FormWindow {
   void updateProgressLine();
   void showHandPointer();
   void showDefaultPointer();
-  void removeSelectedRowOfList(int list, std::optional<int> keyCode);
 
-  Form1Services services_;
-  std::array<ResultList, 3> lists_;
   std::array<std::unique_ptr<ResultListModel>, 3> models_;
   std::array<QTreeView*, 3> views_{};
   QtHost host_;
-  ComparisonRun comparison_;
   SkinEngine skin_;
   std::optional<QCursor> customPointer_;
   QLabel* progressLine_ = nullptr;

@@ -10,15 +10,10 @@
 #include "common/clipboard.h"
 #include "common/failure.h"
 #include "form/folder_browser.h"
-#include "form/folder_chooser.h"
 #include "form/form_setup.h"
 #include "form/list_editing.h"
 #include "form/message_boxes.h"
-#include "form/samples_and_help.h"
 #include "form/save_file_dialog.h"
-#include "form/spreadsheet_export.h"
-#include "form/start_arguments.h"
-#include "form/text_exports.h"
 #include "platform/win32/owned.h"
 #include "platform/win32/wide_text.h"
 #include "window/win32/control_ids.h"
@@ -105,9 +100,7 @@ void registerWindowClass(WNDPROC procedure) {
 }  // namespace
 
 Form1::Form1(Form1Services services)
-    : services_(std::move(services)),
-      host_(services_.messageBoxes, services_.settings),
-      comparison_(services_.fileSystem) {
+    : Form1Procedures(std::move(services)), host_(services_.messageBoxes, services_.settings) {
   registerWindowClass(windowProcedure);
   background_ = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   window_ =
@@ -148,10 +141,10 @@ void Form1::createControls() {
       views_[slot] = std::make_unique<ResultListView>(window_, id, lists_[slot], slot == 2);
       if (slot < 2) {
         views_[slot]->onDoubleClick = [this, slot] {
-          removeSelectedRowOfList(static_cast<int>(slot), false);
+          removeSelectedRowOfList(static_cast<int>(slot), std::nullopt);
         };
         views_[slot]->onDeleteKey = [this, slot] {
-          removeSelectedRowOfList(static_cast<int>(slot), true);
+          removeSelectedRowOfList(static_cast<int>(slot), kDeleteKeyCode);
         };
       }
       continue;
@@ -301,43 +294,20 @@ void Form1::setApplicationTitle(const std::string& title) {
   host_.setApplicationTitle(title);
 }
 
-// --- Handlers ----------------------------------------------------------------------------
+// --- The run's start and end ----------------------------------------------------------
 
-void Form1::PushButton1_Click() {
-  chooseFolder2(listView2(), host_, services_.folderBrowser);
-}
-
-void Form1::PushButton2_Click() {
-  clearFolder1(listView1(), host_);
-}
-
-void Form1::PushButton3_Click() {
-  chooseFolder1(listView1(), host_, services_.folderBrowser);
-}
-
-void Form1::PushButton4_Click() {
-  clearFolder2(listView2(), host_);
-}
-
-void Form1::PushButton5_Click() {
-  if (comparison_.isComparing()) return;  // the run ignores it too
+void Form1::comparisonStarting() {
   SetTimer(window_, kProgressTimer, kProgressIntervalMs, nullptr);
-  comparison_.start(listView1(), listView2(), listView3(), host_);
+}
+
+void Form1::comparisonEnded() {
   KillTimer(window_, kProgressTimer);
   updateProgressLine();
   flushPendingRows();
 }
 
-void Form1::openWithFolders(const std::string& folder1, const std::string& folder2) {
-  if (chooseFoldersFromArguments(folder1, folder2, listView1(), listView2(), host_,
-                                 services_.fileSystem)) {
-    PostMessageW(window_, kStartComparing, 0, 0);
-  }
-}
-
-std::string Form1::progressText() const {
-  if (!comparison_.isComparing() || lists_[2].rowCount() > 0) return {};
-  return describeProgress(comparison_);
+void Form1::startComparingSoon() {
+  PostMessageW(window_, kStartComparing, 0, 0);
 }
 
 // Read from the run's own counters by a timer that fires during the run's yields.
@@ -357,43 +327,6 @@ void Form1::updateProgressLine() {
   SetWindowTextW(progressLine_, toWide(text).c_str());
   SetWindowPos(progressLine_, HWND_TOP, area.left, area.top, area.right - area.left,
                area.bottom - area.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-}
-
-void Form1::PushButton6_Click() {
-  saveResultsAsTextFile(listView3(), host_, services_.saveFileDialog);
-}
-
-void Form1::PushButton7_Click() {
-  saveResultsAsExcelFile(listView3(), host_, services_.spreadsheets);
-}
-
-bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
-  return plovane::SaveResultsAsExcelFileIsExcelInstalled(host_, services_.spreadsheets);
-}
-
-void Form1::PushButton8_Click() {
-  clearList(listView3(), host_);
-}
-
-void Form1::PushButton9_Click() {
-  loadSampleFolders(listView1(), listView2(), host_, services_.programFolder);
-}
-
-void Form1::PushButton10_Click() {
-  copyResultsToClipboard(listView3(), host_, services_.clipboard);
-}
-
-void Form1::PushButton13_Click() {
-  showHelp(host_);
-}
-
-void Form1::removeSelectedRowOfList(int list, bool byKey) {
-  ResultList& resultList = lists_[static_cast<std::size_t>(list)];
-  if (byKey) {
-    removeSelectedRowOnKey(kDeleteKeyCode, resultList, host_);
-  } else {
-    removeSelectedRow(resultList, host_);
-  }
 }
 
 // --- Messages ----------------------------------------------------------------------------
