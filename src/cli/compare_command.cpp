@@ -431,8 +431,10 @@ XLSX_OPTION  --modify-window SECONDS
                  the exact rule. Without it, times are compared to the second,
                  or within 2 seconds where a folder lies on a FAT file system
                  or its times show the 2-second steps of an archive
-  --threads N    read the trees with N threads (1 to 16; the default is the
-                 number of processors, at least 2); 1 reads them one by one
+  --threads N    read each tree with N threads (1 to 64); 1 reads them one by
+                 one. The default is the number of processors, at least 2 and
+                 at most 16, or 32 for a tree on a network share or a FUSE file
+                 system
   -q, --quiet    show no progress line
   -h, --help     show this text and exit
   --version      show the version and exit

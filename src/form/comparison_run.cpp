@@ -138,10 +138,10 @@ void ComparisonRun::start(ResultList& listView1, ResultList& listView2, ResultLi
 }
 
 ComparisonRun::ComparisonRun(const platform::FileSystem& fs, unsigned readerThreads)
-    : fs_(fs), readerThreads_(readerThreads == 0 ? defaultReaderThreads() : readerThreads) {}
+    : fs_(fs), readerThreads_(readerThreads) {}
 
 std::unique_ptr<ListingCache> ComparisonRun::makeReader() {
-  if (readerThreads_ > 1 && fs_.allowsConcurrentReads()) {
+  if (readerThreads_ != 1 && fs_.allowsConcurrentReads()) {
     return std::make_unique<ReadAheadCache>(fs_, readerThreads_, &scanned_);
   }
   return std::make_unique<ListingCache>(fs_, &scanned_);

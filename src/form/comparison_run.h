@@ -28,8 +28,9 @@ inline constexpr std::string_view kSelectTwoFoldersMessage =
 // row checked. A click while a run is in progress is ignored.
 class ComparisonRun {
  public:
-  // readerThreads worker threads read the trees ahead of the run where the file system
-  // allows it; 1 reads them on the calling thread alone. The rows are the same either way.
+  // readerThreads worker threads read each tree ahead of the run where the file system
+  // allows it; 0 chooses by where each tree lies (readerThreadsFor), and 1 reads them on the
+  // calling thread alone. The rows are the same either way.
   explicit ComparisonRun(const platform::FileSystem& fs, unsigned readerThreads = 0);
 
   void start(ResultList& listView1, ResultList& listView2, ResultList& listView3, Host& host);

@@ -144,6 +144,11 @@ class FileSystem {
   // False when it cannot tell. Never throws.
   virtual bool hasTwoSecondTimes(const std::string& /*folder*/) const { return false; }
 
+  // True when the folder lies on a network share, or on a user-space file system that is not
+  // a disk of this computer: there every call waits on a round trip, and a tree is read
+  // faster by many threads at once. False when it cannot tell. Never throws.
+  virtual bool isRemote(const std::string& /*folder*/) const { return false; }
+
   // The computer's current offset from universal time, in seconds (east positive).
   virtual std::int64_t utcOffsetSeconds() const = 0;
 

@@ -1,19 +1,27 @@
 #include "scan/read_ahead.h"
 
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "scan/folder_tree.h"
 
 namespace plovane {
 
 unsigned defaultReaderThreads() {
-  return std::clamp(std::thread::hardware_concurrency(), 2u, kMaxReaderThreads);
+  return std::clamp(std::thread::hardware_concurrency(), 2u, 16u);
+}
+
+unsigned readerThreadsFor(bool remote) {
+  return remote ? kRemoteReaderThreads : defaultReaderThreads();
 }
 
 ReadAheadCache::ReadAheadCache(const platform::FileSystem& inner, unsigned threads,
                                ScanProgress* progress)
-    : ListingCache(inner, progress) {
-  for (unsigned k = 0; k < threads; ++k) workers_.emplace_back([this] { work(); });
+    : ListingCache(inner, progress), threadsBySide_(threads == 0) {
+  if (threadsBySide_) return;  // the pool grows as the sides become known
+  sideThreads_ = {threads, threads};
+  growPool(threads);
 }
 
 ReadAheadCache::~ReadAheadCache() {
@@ -22,12 +30,33 @@ ReadAheadCache::~ReadAheadCache() {
     stopping_ = true;
   }
   workReady_.notify_all();
-  for (std::thread& worker : workers_) worker.join();
+  workers_.clear();  // joins them
+}
+
+// A thread the system does not start is done without: the walk reads what no worker takes.
+void ReadAheadCache::growPool(unsigned threads) {
+  while (workers_.size() < threads) {
+    try {
+      workers_.push_back(
+          std::make_unique<platform::WorkerThread>(kWorkerStackBytes, [this] { work(); }));
+    } catch (const std::system_error&) {
+      return;
+    }
+  }
 }
 
 void ReadAheadCache::readAhead(const std::string& folder, int side) {
   if (folder.empty()) return;  // the run reports it at its own step
   const std::string key = withFinalSeparator(folder);
+  if (threadsBySide_) {
+    const unsigned threads = readerThreadsFor(inner_.isRemote(key));
+    {
+      const std::lock_guard lock(mutex_);
+      sideThreads_[static_cast<std::size_t>(side)] = threads;
+    }
+    growPool(threads);
+    workReady_.notify_all();  // a side's share may have grown
+  }
   {
     const std::lock_guard lock(mutex_);
     const auto [found, added] = folders_.try_emplace(key);
@@ -44,15 +73,35 @@ void ReadAheadCache::readAhead(const std::string& folder, int side) {
 void ReadAheadCache::work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    workReady_.wait(lock, [&] { return stopping_ || hasWorkWithinBound(); });
+    auto next = queue_.cend();
+    workReady_.wait(lock, [&] { return stopping_ || (next = nextForWorker()) != queue_.cend(); });
     if (stopping_) return;
-    readFirstQueued(lock);
+    const auto side = static_cast<std::size_t>(next->side);
+    ++sideReading_[side];
+    readQueued(next, lock);
+    --sideReading_[side];
   }
 }
 
+std::set<ReadAheadCache::Place>::const_iterator ReadAheadCache::nextForWorker() const {
+  if (untaken_ >= kFoldersAhead) return queue_.cend();
+  for (const int side : {0, 1}) {
+    const auto index = static_cast<std::size_t>(side);
+    if (sideReading_[index] >= sideThreads_[index]) continue;
+    const auto first = queue_.lower_bound(Place{side, 0, 0, nullptr});
+    if (first != queue_.cend() && first->side == side) return first;
+  }
+  return queue_.cend();
+}
+
 void ReadAheadCache::readFirstQueued(std::unique_lock<std::mutex>& lock) const {
-  const std::string& key = *queue_.begin()->key;
-  queue_.erase(queue_.begin());
+  readQueued(queue_.cbegin(), lock);
+}
+
+void ReadAheadCache::readQueued(std::set<Place>::const_iterator queued,
+                                std::unique_lock<std::mutex>& lock) const {
+  const std::string& key = *queued->key;
+  queue_.erase(queued);
   Folder& folder = folders_.at(key);
   folder.state = State::kReading;
   read(key, folder, lock);

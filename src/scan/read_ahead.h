@@ -1,25 +1,34 @@
 #pragma once
 
+#include <array>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/worker_thread.h"
 #include "scan/listing_cache.h"
 
 namespace plovane {
 
-// How many threads read the trees by default: the machine's hardware threads, at least 2 and
-// at most kMaxReaderThreads, which keeps a network share busy without flooding it.
-inline constexpr unsigned kMaxReaderThreads = 16;
+// How many threads read a tree on a local disk: the machine's hardware threads, at least 2
+// and at most 16; more only queue at the disk.
 unsigned defaultReaderThreads();
+// How many read a tree on a network share or a user-space file system, where each call waits
+// on a round trip rather than on this machine: enough to hide the wait, few enough that a
+// server's limit on requests from one client does not turn them away.
+inline constexpr unsigned kRemoteReaderThreads = 32;
+// The most a run may be given.
+inline constexpr unsigned kMaxReaderThreads = 64;
+// The threads for a tree, by where it lies (platform::FileSystem::isRemote).
+unsigned readerThreadsFor(bool remote);
 
 // A listing cache whose folders worker threads read ahead of the walk: each folder's
 // listing, the last-write times of its files, and the identity of its sub-folders, which
@@ -33,11 +42,18 @@ unsigned defaultReaderThreads();
 //
 // At most kFoldersAhead folders that the walk has not taken yet are held at once. The names
 // and times of a folder's files stay, once taken, until the comparison asks for its times.
+//
+// Each side's folders are read by at most that side's number of workers: a given count, or
+// the count for where the side's folder lies, learnt when the walk is told of it. The pool
+// grows to the larger of the two.
 class ReadAheadCache final : public ListingCache {
  public:
   static constexpr std::size_t kFoldersAhead = 1024;
+  // A worker needs little stack: a listing's names live on the heap.
+  static constexpr std::size_t kWorkerStackBytes = 256 * 1024;
 
-  // threads workers read through inner, which must allow concurrent reads.
+  // Workers read through inner, which must allow concurrent reads: threads of them for each
+  // side, or with threads 0, readerThreadsFor the side's folder.
   ReadAheadCache(const platform::FileSystem& inner, unsigned threads,
                  ScanProgress* progress = nullptr);
   ~ReadAheadCache() override;
@@ -88,9 +104,13 @@ class ReadAheadCache final : public ListingCache {
   };
 
   void work();
+  void growPool(unsigned threads);
   bool hasWorkWithinBound() const { return !queue_.empty() && untaken_ < kFoldersAhead; }
+  // The first queued folder of a side with a worker to spare, within the bound; or the end.
+  std::set<Place>::const_iterator nextForWorker() const;
   // Takes the first queued folder and reads it; unlocks meanwhile.
   void readFirstQueued(std::unique_lock<std::mutex>& lock) const;
+  void readQueued(std::set<Place>::const_iterator queued, std::unique_lock<std::mutex>& lock) const;
   // Reads the folder, whose state the caller has set to reading; unlocks meanwhile.
   void read(const std::string& key, Folder& folder, std::unique_lock<std::mutex>& lock) const;
   std::vector<platform::FileId> chainOf(const Folder& folder) const;
@@ -107,7 +127,11 @@ class ReadAheadCache final : public ListingCache {
   mutable std::size_t untaken_ = 0;
   mutable std::uint64_t nextOrder_ = 0;
   bool stopping_ = false;
-  std::vector<std::thread> workers_;
+  // The workers each side may have at once, and those reading it now.
+  const bool threadsBySide_;
+  std::array<unsigned, 2> sideThreads_{};
+  std::array<unsigned, 2> sideReading_{};
+  std::vector<std::unique_ptr<platform::WorkerThread>> workers_;
   // Only the walk's thread touches these.
   mutable std::unordered_map<std::string, Kept> kept_;
 };

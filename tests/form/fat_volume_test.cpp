@@ -105,6 +105,20 @@ TEST(FatVolumeTest, CopyOntoFatMatchesItsOriginalWhileFourSecondsStillDiffer) {
   EXPECT_EQ(overwriteRowsOf(listView3).size(), 1u + 6u);
 }
 
+// A FUSE mount answers through a program, as a share answers over the network: its trees
+// are read by a share's threads.
+TEST(FatVolumeTest, AFuseMountCountsAsRemoteAndALocalFolderDoesNot) {
+  TempTree tree;
+  tree.makeFolder("fat");
+  tree.makeFolder("local");
+  const FatVolume volume(tree.path("fat.img"), tree.path("fat"));
+  if (!volume.skipReason().empty()) GTEST_SKIP() << volume.skipReason();
+  const platform::FileSystem& fs = platform::nativeFileSystem();
+  EXPECT_TRUE(fs.isRemote(tree.path("fat/")));
+  EXPECT_FALSE(fs.isRemote(tree.path("local/")));
+  EXPECT_FALSE(fs.isRemote(tree.path("missing/")));
+}
+
 }  // namespace
 }  // namespace plovane::test
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/file_system.h"
 #include "recording_host.h"
 #include "result_rows.h"
+#include "scan/read_ahead.h"
 #include "temp_tree.h"
 
 namespace plovane::test {
@@ -92,6 +94,24 @@ TEST(ReadAheadTest, FaultsGiveTheSameRowsAndReportsInEitherReading) {
     EXPECT_EQ(parallel.errorReports, sequential.errorReports) << threads;
     EXPECT_EQ(parallel, sequential) << threads;
   }
+}
+
+// Each tree gets the threads for where it lies: one on a share many, one on a local disk
+// no more than a local disk's; the rows stay those of one thread.
+TEST(ReadAheadTest, ATreeOnAShareIsReadByMoreThreadsThanALocalOne) {
+  TempTree tree;
+  makeVariedTrees(tree);
+  FaultyFileSystem fs;
+  fs.allowConcurrentReads(true);
+  const Seen sequential = compare(fs, 1, tree.path("A/"), tree.path("B/"));
+  fs.setRemote(tree.path("B"));
+  fs.delayListings(std::chrono::milliseconds(30));
+
+  EXPECT_EQ(compare(fs, 0, tree.path("A/"), tree.path("B/")), sequential);
+  // The walk's own thread reads too, beside the workers.
+  const auto localMost = static_cast<int>(defaultReaderThreads()) + 1;
+  EXPECT_LE(fs.mostListingsAtOnce(false), localMost);
+  EXPECT_GT(fs.mostListingsAtOnce(true), localMost);
 }
 
 }  // namespace

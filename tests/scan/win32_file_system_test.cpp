@@ -1,5 +1,5 @@
 // What only the Windows file system has: hidden and system attributes, links examined as
-// links, the path limit counted in UTF-16 units, the local time offset.
+// links, the path limit counted in UTF-16 units, the local time offset, shares by their paths.
 #ifdef _WIN32
 
 #include "platform/win32/windows_api.h"
@@ -167,6 +167,18 @@ TEST(Win32LocalTimeTest, OffsetIsTheSystemsCurrentBiasEastPositive) {
             DateTime::fromLocalSeconds(kJanuary + offset));
   EXPECT_EQ(GetFileLastModified(nativeFileSystem(), temp.path("summer.txt")),
             DateTime::fromLocalSeconds(kJuly + offset));
+}
+
+// A UNC path is a share whether it is written plainly or in the long form; a local drive,
+// also in the long form, is not.
+TEST(Win32RemoteTest, UncPathsAreSharesAndLocalFoldersAreNot) {
+  const platform::FileSystem& fs = nativeFileSystem();
+  EXPECT_TRUE(fs.isRemote("\\\\server\\share\\folder"));
+  EXPECT_TRUE(fs.isRemote("//server/share/"));
+  EXPECT_TRUE(fs.isRemote("\\\\?\\UNC\\server\\share\\"));
+  TempTree temp;
+  EXPECT_FALSE(fs.isRemote(temp.root()));
+  EXPECT_FALSE(fs.isRemote("\\\\?\\" + temp.root()));
 }
 
 }  // namespace

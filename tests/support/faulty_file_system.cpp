@@ -1,5 +1,8 @@
 #include "faulty_file_system.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "common/failure.h"
 
 namespace plovane::test {
@@ -20,6 +23,14 @@ Failure failureFor(int code) {
     default:
       return Failure("Device unavailable", code);
   }
+}
+
+// The folder is one of the folders or lies below one.
+bool liesIn(const std::string& folder, const std::set<std::string>& folders) {
+  const std::string path = withoutFinalSeparator(folder);
+  return std::any_of(folders.begin(), folders.end(), [&](const std::string& top) {
+    return path == top || path.starts_with(top + platform::kSeparator);
+  });
 }
 
 }  // namespace
@@ -44,6 +55,15 @@ void FaultyFileSystem::setTwoSecondTimes(const std::string& folder) {
   twoSecondFolders_.insert(withoutFinalSeparator(folder));
 }
 
+void FaultyFileSystem::setRemote(const std::string& folder) {
+  remoteFolders_.insert(withoutFinalSeparator(folder));
+}
+
+int FaultyFileSystem::mostListingsAtOnce(bool remote) const {
+  const std::lock_guard lock(countsMutex_);
+  return mostListings_[remote];
+}
+
 int FaultyFileSystem::timeLookups(const std::string& path) const {
   const std::lock_guard lock(countsMutex_);
   const auto found = timeLookups_.find(path);
@@ -58,6 +78,16 @@ platform::FolderInfo FaultyFileSystem::folderInfo(const std::string& path) const
 
 void FaultyFileSystem::forEachEntry(const std::string& folder,
                                     const platform::EntryVisitor& visit) const {
+  if (listingDelay_.count() > 0) {
+    const bool remote = isRemote(folder);
+    {
+      const std::lock_guard lock(countsMutex_);
+      mostListings_[remote] = std::max(mostListings_[remote], ++listingsNow_[remote]);
+    }
+    std::this_thread::sleep_for(listingDelay_);
+    const std::lock_guard lock(countsMutex_);
+    --listingsNow_[remote];
+  }
   const auto fault = listingFaults_.find(withoutFinalSeparator(folder));
   if (fault == listingFaults_.end()) {
     inner_.forEachEntry(folder, visit);
@@ -97,11 +127,11 @@ bool FaultyFileSystem::canReadChangeTime(const std::string& path) const {
 }
 
 bool FaultyFileSystem::hasTwoSecondTimes(const std::string& folder) const {
-  const std::string path = withoutFinalSeparator(folder);
-  for (const std::string& volume : twoSecondFolders_) {
-    if (path == volume || path.starts_with(volume + platform::kSeparator)) return true;
-  }
-  return inner_.hasTwoSecondTimes(folder);
+  return liesIn(folder, twoSecondFolders_) || inner_.hasTwoSecondTimes(folder);
+}
+
+bool FaultyFileSystem::isRemote(const std::string& folder) const {
+  return liesIn(folder, remoteFolders_) || inner_.isRemote(folder);
 }
 
 std::int64_t FaultyFileSystem::utcOffsetSeconds() const {

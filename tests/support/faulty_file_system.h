@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -33,6 +35,14 @@ class FaultyFileSystem : public platform::FileSystem {
   // steps; the times themselves stay as they are.
   void setTwoSecondTimes(const std::string& folder);
 
+  // The folder and everything below it lie on a network share, as isRemote tells.
+  void setRemote(const std::string& folder);
+  // Each listing takes at least this long, as over a network; listings of folders on the
+  // share and off it are counted apart, for mostListingsAtOnce.
+  void delayListings(std::chrono::milliseconds delay) { listingDelay_ = delay; }
+  // The most listings that ran at once, of folders on a share or of the others.
+  int mostListingsAtOnce(bool remote) const;
+
   // Lets a run read ahead with threads through this file system. Set the faults first: only
   // the counts below are guarded for calls from several threads.
   void allowConcurrentReads(bool allow) { concurrent_ = allow; }
@@ -49,6 +59,7 @@ class FaultyFileSystem : public platform::FileSystem {
   std::optional<platform::UnixSeconds> lastWriteTime(const std::string& path) const override;
   bool canReadChangeTime(const std::string& path) const override;
   bool hasTwoSecondTimes(const std::string& folder) const override;
+  bool isRemote(const std::string& folder) const override;
   std::int64_t utcOffsetSeconds() const override;
 
  private:
@@ -63,10 +74,14 @@ class FaultyFileSystem : public platform::FileSystem {
   std::set<std::string> vanishedTimes_;
   std::map<std::string, platform::UnixSeconds> setTimes_;
   std::set<std::string> twoSecondFolders_;
+  std::set<std::string> remoteFolders_;
+  std::chrono::milliseconds listingDelay_{0};
   bool concurrent_ = false;
   mutable std::mutex countsMutex_;
   mutable std::map<std::string, int> timeLookups_;
   mutable int totalTimeLookups_ = 0;
+  mutable std::array<int, 2> listingsNow_{};
+  mutable std::array<int, 2> mostListings_{};
 };
 
 }  // namespace plovane::test

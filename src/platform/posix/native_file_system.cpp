@@ -284,6 +284,33 @@ bool isFatFuseType(std::string type) {
          subtype.find("exfat") == std::string_view::npos;
 }
 
+// The statfs types of the file systems that answer from another machine.
+constexpr unsigned long kNetworkFileSystemTypes[] = {
+    0x6969,      // NFS
+    0x517B,      // SMB
+    0xFF534D42,  // CIFS
+    0xFE534D42,  // SMB2 and 3
+    0x564C,      // NCP
+    0x73757245,  // Coda
+    0x5346414F,  // AFS
+    0x6B414653,  // kAFS
+    0x01021997,  // 9P
+    0x00C36400,  // Ceph
+    0x0BD00BD0,  // Lustre
+    0x47504653,  // GPFS
+    0xAAD7AAEA,  // PanFS
+    0x13661366,  // OrangeFS
+};
+
+// FUSE counts as remote too, its calls go through a program, unless it serves a block device
+// of this computer ("fuseblk": NTFS or exFAT on a local disk), which only the mount table
+// tells apart.
+bool isRemoteFileSystem(unsigned long type, std::string_view mountType) {
+  if (type == FUSE_SUPER_MAGIC) return mountType != "fuseblk";
+  return std::find(std::begin(kNetworkFileSystemTypes), std::end(kNetworkFileSystemTypes), type) !=
+         std::end(kNetworkFileSystemTypes);
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   FolderInfo folderInfo(const std::string& path) const override {
@@ -371,6 +398,20 @@ class PosixFileSystem final : public FileSystem {
     if (stat(folder.c_str(), &status) != 0) return false;
     try {
       return isFatFuseType(mountTypeOf(status.st_dev));
+    } catch (...) {
+      return false;
+    }
+  }
+
+  bool isRemote(const std::string& folder) const override {
+    struct statfs volume {};
+    if (statfs(folder.c_str(), &volume) != 0) return false;
+    const auto type = static_cast<unsigned long>(volume.f_type);
+    if (type != FUSE_SUPER_MAGIC) return isRemoteFileSystem(type, {});
+    struct stat status {};
+    if (stat(folder.c_str(), &status) != 0) return false;
+    try {
+      return isRemoteFileSystem(type, mountTypeOf(status.st_dev));
     } catch (...) {
       return false;
     }

@@ -4,6 +4,7 @@
 #include "platform/win32/windows_api.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,29 @@ std::wstring withoutFinalSeparators(const std::wstring& path) {
   while (end > 0 && (path[end - 1] == L'\\' || path[end - 1] == L'/')) --end;
   if (end == 0 || (end == 2 && path[1] == L':') || isRootPath(path)) return path;
   return path.substr(0, end);
+}
+
+// A share of another computer named by its UNC path ("\\server\share", "\\?\UNC\server\share");
+// the other "\\?\" and "\\.\" paths name this computer's own volumes and devices.
+bool isUncPath(std::wstring_view path) {
+  const auto isSeparator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  if (path.size() < 3 || !isSeparator(path[0]) || !isSeparator(path[1])) return false;
+  if ((path[2] == L'?' || path[2] == L'.') && path.size() >= 4 && isSeparator(path[3])) {
+    return path.substr(4, 4) == L"UNC\\";
+  }
+  return true;
+}
+
+// The root of the volume the path lies on ("C:\", a mount point, a share's root); empty when
+// the system does not tell.
+std::wstring volumeOf(const std::wstring& path) {
+  // A volume's path is never longer than a path on it.
+  std::wstring volume(std::max<std::size_t>(path.size(), MAX_PATH) + 2, L'\0');
+  if (!GetVolumePathNameW(path.c_str(), volume.data(), static_cast<DWORD>(volume.size()))) {
+    return {};
+  }
+  volume.resize(std::wcslen(volume.c_str()));
+  return volume;
 }
 
 class Search {
@@ -156,12 +180,8 @@ class Win32FileSystem final : public FileSystem {
   // The volume's file-system name tells; exFAT keeps finer times and does not count.
   bool hasTwoSecondTimes(const std::string& folder) const override {
     try {
-      const std::wstring wide = toWide(folder);
-      // A volume's path is never longer than a path on it.
-      std::wstring volume(std::max<std::size_t>(wide.size(), MAX_PATH) + 2, L'\0');
-      if (!GetVolumePathNameW(wide.c_str(), volume.data(), static_cast<DWORD>(volume.size()))) {
-        return false;
-      }
+      const std::wstring volume = volumeOf(toWide(folder));
+      if (volume.empty()) return false;
       wchar_t name[MAX_PATH + 1] = {};
       if (!GetVolumeInformationW(volume.c_str(), nullptr, 0, nullptr, nullptr, nullptr, name,
                                  MAX_PATH + 1)) {
@@ -169,6 +189,18 @@ class Win32FileSystem final : public FileSystem {
       }
       const std::wstring_view fileSystem(name);
       return fileSystem == L"FAT" || fileSystem == L"FAT32";
+    } catch (...) {
+      return false;
+    }
+  }
+
+  // A drive letter may be mapped to a share, which only the drive's type tells.
+  bool isRemote(const std::string& folder) const override {
+    try {
+      const std::wstring wide = toWide(folder);
+      if (isUncPath(wide)) return true;
+      const std::wstring volume = volumeOf(wide);
+      return !volume.empty() && GetDriveTypeW(volume.c_str()) == DRIVE_REMOTE;
     } catch (...) {
       return false;
     }
