@@ -77,6 +77,10 @@ bool ListingCache::hasTwoSecondTimes(const std::string& folder) const {
   return inner_.hasTwoSecondTimes(folder);
 }
 
+bool ListingCache::isRemote(const std::string& folder) const {
+  return inner_.isRemote(folder);
+}
+
 std::int64_t ListingCache::utcOffsetSeconds() const {
   return inner_.utcOffsetSeconds();
 }

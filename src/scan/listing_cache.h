@@ -37,6 +37,7 @@ class ListingCache : public platform::FileSystem {
                       std::span<std::optional<platform::UnixSeconds>> times) const override;
   bool canReadChangeTime(const std::string& path) const override;
   bool hasTwoSecondTimes(const std::string& folder) const override;
+  bool isRemote(const std::string& folder) const override;
   std::int64_t utcOffsetSeconds() const override;
 
  protected:
