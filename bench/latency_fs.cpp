@@ -88,7 +88,11 @@ int listFolder(const char*, void* buffer, fuse_fill_dir_t fill, off_t, fuse_file
     errno = 0;
     const dirent* entry = readdir(folder);
     if (entry == nullptr) return -errno;
-    if (fill(buffer, entry->d_name, nullptr, 0) != 0) return 0;
+    // The type, as a server's listing gives it, spares the reader a status per entry.
+    struct stat type {};
+    type.st_ino = entry->d_ino;
+    type.st_mode = DTTOIF(entry->d_type);
+    if (fill(buffer, entry->d_name, &type, 0) != 0) return 0;
   }
 }
 
