@@ -32,6 +32,8 @@ PLOVANE_PACKAGES=(
   man-db
   dosfstools
   fusefat
+  libfuse-dev
+  rsync
   clang-format
   clang-tidy
 )
