@@ -81,7 +81,7 @@ for delay in "${delays[@]}"; do
 done
 read -r -a extra_threads <<<"$extra_threads"
 for threads in "${extra_threads[@]}"; do
-  whole_number "$threads" 1 16 || bad_input "--threads takes 1 to 16 threads: $threads"
+  whole_number "$threads" 1 64 || bad_input "--threads takes 1 to 64 threads: $threads"
 done
 [[ -x $plovane ]] || bad_input "no plovane at $plovane: build it first, or give --plovane"
 [[ -x $latency_fs ]] ||
