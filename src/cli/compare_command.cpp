@@ -411,6 +411,9 @@ std::string usage() {
       "  --xlsx FILE    write the workbook, as \"Save Results As Excel File\" fills it,\n"
       "                 and open nothing\n";
 #endif
+  static_assert(
+      kMaxReaderThreads == 64 && kMaxLocalReaderThreads == 16 && kRemoteReaderThreads == 32,
+      "the text of --threads below names these counts");
   std::string text = R"(Usage: plovane [FOLDER1 FOLDER2]
        plovane compare [OPTIONS] FOLDER1 FOLDER2
 

@@ -9,7 +9,7 @@
 namespace plovane {
 
 unsigned defaultReaderThreads() {
-  return std::clamp(std::thread::hardware_concurrency(), 2u, 16u);
+  return std::clamp(std::thread::hardware_concurrency(), 2u, kMaxLocalReaderThreads);
 }
 
 unsigned readerThreadsFor(bool remote) {

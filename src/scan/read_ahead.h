@@ -19,7 +19,8 @@
 namespace plovane {
 
 // How many threads read a tree on a local disk: the machine's hardware threads, at least 2
-// and at most 16; more only queue at the disk.
+// and at most kMaxLocalReaderThreads; more only queue at the disk.
+inline constexpr unsigned kMaxLocalReaderThreads = 16;
 unsigned defaultReaderThreads();
 // How many read a tree on a network share or a user-space file system, where each call waits
 // on a round trip rather than on this machine: enough to hide the wait, few enough that a
