@@ -48,7 +48,8 @@ void ReadAheadCache::growPool(unsigned threads) {
 void ReadAheadCache::readAhead(const std::string& folder, int side) {
   if (folder.empty()) return;  // the run reports it at its own step
   const std::string key = withFinalSeparator(folder);
-  if (threadsBySide_) {
+  if (threadsBySide_ && !isMet(key)) {
+    // Asked of the file system outside the lock: on a share it is a round trip.
     const unsigned threads = readerThreadsFor(inner_.isRemote(key));
     {
       const std::lock_guard lock(mutex_);
@@ -68,6 +69,11 @@ void ReadAheadCache::readAhead(const std::string& folder, int side) {
     queue_.insert(placeOf(found->first, root));
   }
   workReady_.notify_one();
+}
+
+bool ReadAheadCache::isMet(const std::string& key) const {
+  const std::lock_guard lock(mutex_);
+  return folders_.count(key) != 0;
 }
 
 void ReadAheadCache::work() {

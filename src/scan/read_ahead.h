@@ -106,6 +106,8 @@ class ReadAheadCache final : public ListingCache {
 
   void work();
   void growPool(unsigned threads);
+  // Whether the walk or a worker has met the folder already, as a root or a sub-folder.
+  bool isMet(const std::string& key) const;
   bool hasWorkWithinBound() const { return !queue_.empty() && untaken_ < kFoldersAhead; }
   // The first queued folder of a side with a worker to spare, within the bound; or the end.
   std::set<Place>::const_iterator nextForWorker() const;

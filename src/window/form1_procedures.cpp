@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "form/folder_chooser.h"
+#include "form/form_setup.h"
 #include "form/list_editing.h"
 #include "form/samples_and_help.h"
 #include "form/spreadsheet_export.h"
@@ -13,6 +14,11 @@ namespace plovane {
 
 Form1Procedures::Form1Procedures(Form1Services services)
     : services_(std::move(services)), comparison_(services_.fileSystem) {}
+
+void Form1Procedures::Form_Load() {
+  plovane::Form_Load(*this, listView1(), listView2(), listView3(), host(), services_.fileSystem,
+                     services_.programFolder, services_.random, services_.urlLauncher);
+}
 
 void Form1Procedures::PushButton1_Click() {
   chooseFolder2(listView2(), host(), services_.folderBrowser);

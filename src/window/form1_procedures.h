@@ -8,16 +8,21 @@
 #include "common/result_list.h"
 #include "form/comparison_run.h"
 #include "form/form1_services.h"
+#include "form/form_window.h"
 
 namespace plovane {
 
 // What Form1 does on each of its events, the same in every front end: the handlers call the
 // core procedures with the three lists, the window's host and the services. A front end
-// derives from it, gives it the host and shows the run's progress and end its own way.
-class Form1Procedures {
+// derives from it, gives it the host, makes the set-up's calls on the window (FormWindow) and
+// shows the run's progress and end its own way.
+class Form1Procedures : private FormWindow {
  public:
   Form1Procedures(const Form1Procedures&) = delete;
   Form1Procedures& operator=(const Form1Procedures&) = delete;
+
+  // The set-up, before the window is first shown.
+  void Form_Load();
 
   ResultList& listView1() { return lists_[0]; }
   ResultList& listView2() { return lists_[1]; }
@@ -45,7 +50,7 @@ class Form1Procedures {
 
  protected:
   explicit Form1Procedures(Form1Services services);
-  virtual ~Form1Procedures() = default;
+  ~Form1Procedures() override = default;
 
   virtual Host& host() = 0;
   // Around a run of "3. Start Comparing": the progress line's timer starts before it, and

@@ -270,6 +270,29 @@ std::string mountTypeOf(dev_t device) {
   return {};
 }
 
+// The file system a folder lies on: its statfs type and, for FUSE, whose volumes all share
+// one type, the mount table's name of it ("fuse.fusefat", "fuseblk"). Nothing when the folder
+// cannot be examined.
+struct VolumeType {
+  unsigned long magic = 0;
+  std::string mountType;  // FUSE only
+};
+
+std::optional<VolumeType> volumeTypeOf(const std::string& folder) {
+  struct statfs volume {};
+  if (statfs(folder.c_str(), &volume) != 0) return std::nullopt;
+  VolumeType type{static_cast<unsigned long>(volume.f_type), {}};
+  if (type.magic != FUSE_SUPER_MAGIC) return type;
+  struct stat status {};
+  if (stat(folder.c_str(), &status) != 0) return std::nullopt;
+  try {
+    type.mountType = mountTypeOf(status.st_dev);
+  } catch (...) {
+    return std::nullopt;
+  }
+  return type;
+}
+
 // A FUSE file system that serves a FAT volume: "fuse.fusefat" and the like. exFAT keeps
 // finer times and does not count.
 bool isFatFuseType(std::string type) {
@@ -387,34 +410,16 @@ class PosixFileSystem final : public FileSystem {
 
   bool allowsConcurrentReads() const override { return true; }
 
-  // FUSE volumes share one statfs type; only the mount table tells which one serves FAT.
   bool hasTwoSecondTimes(const std::string& folder) const override {
-    struct statfs volume {};
-    if (statfs(folder.c_str(), &volume) != 0) return false;
-    const auto type = static_cast<unsigned long>(volume.f_type);
-    if (type == MSDOS_SUPER_MAGIC) return true;  // vfat and msdos alike
-    if (type != FUSE_SUPER_MAGIC) return false;
-    struct stat status {};
-    if (stat(folder.c_str(), &status) != 0) return false;
-    try {
-      return isFatFuseType(mountTypeOf(status.st_dev));
-    } catch (...) {
-      return false;
-    }
+    const std::optional<VolumeType> type = volumeTypeOf(folder);
+    if (!type) return false;
+    if (type->magic == MSDOS_SUPER_MAGIC) return true;  // vfat and msdos alike
+    return type->magic == FUSE_SUPER_MAGIC && isFatFuseType(type->mountType);
   }
 
   bool isRemote(const std::string& folder) const override {
-    struct statfs volume {};
-    if (statfs(folder.c_str(), &volume) != 0) return false;
-    const auto type = static_cast<unsigned long>(volume.f_type);
-    if (type != FUSE_SUPER_MAGIC) return isRemoteFileSystem(type, {});
-    struct stat status {};
-    if (stat(folder.c_str(), &status) != 0) return false;
-    try {
-      return isRemoteFileSystem(type, mountTypeOf(status.st_dev));
-    } catch (...) {
-      return false;
-    }
+    const std::optional<VolumeType> type = volumeTypeOf(folder);
+    return type && isRemoteFileSystem(type->magic, type->mountType);
   }
 
   std::int64_t utcOffsetSeconds() const override {

@@ -20,7 +20,6 @@
 
 #include "common/failure.h"
 #include "form/folder_browser.h"
-#include "form/form_setup.h"
 #include "form/list_editing.h"
 #include "form/message_boxes.h"
 #include "form/save_file_dialog.h"
@@ -215,11 +214,6 @@ void Form1::applyColumnWidths(int list) {
 
 void Form1::flushPendingRows() {
   for (auto& model : models_) model->flushPendingRows();
-}
-
-void Form1::Form_Load() {
-  plovane::Form_Load(*this, listView1(), listView2(), listView3(), host_, services_.fileSystem,
-                     services_.programFolder, services_.random, services_.urlLauncher);
 }
 
 // --- The set-up's calls on the window ---------------------------------------------------

@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 
-#include "form/form_window.h"
 #include "window/form1_layout.h"
 #include "window/form1_procedures.h"
 #include "window/qt/qt_host.h"
@@ -23,15 +22,12 @@ namespace plovane {
 
 // The main window on Qt Widgets. Its layout is the fixed one of form1_layout; its handlers
 // are those of Form1Procedures.
-class Form1 final : public QWidget, private FormWindow, public Form1Procedures {
+class Form1 final : public QWidget, public Form1Procedures {
   Q_OBJECT
 
  public:
   explicit Form1(Form1Services services, QWidget* parent = nullptr);
   ~Form1() override;
-
-  // The set-up, before the window is first shown.
-  void Form_Load();
 
   QTreeView* ListView1() const { return views_[0]; }
   QTreeView* ListView2() const { return views_[1]; }

@@ -10,7 +10,6 @@
 #include "common/clipboard.h"
 #include "common/failure.h"
 #include "form/folder_browser.h"
-#include "form/form_setup.h"
 #include "form/list_editing.h"
 #include "form/message_boxes.h"
 #include "form/save_file_dialog.h"
@@ -229,11 +228,6 @@ void Form1::show(int showCommand) {
 
 void Form1::flushPendingRows() {
   for (const auto& view : views_) view->flushPendingRows();
-}
-
-void Form1::Form_Load() {
-  plovane::Form_Load(*this, listView1(), listView2(), listView3(), host_, services_.fileSystem,
-                     services_.programFolder, services_.random, services_.urlLauncher);
 }
 
 // --- The set-up's calls on the window ---------------------------------------------------

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "form/form_window.h"
 #include "window/form1_layout.h"
 #include "window/form1_procedures.h"
 #include "window/win32/result_list_view.h"
@@ -17,7 +16,7 @@ namespace plovane {
 // The main window on plain Win32 and the common controls. Its layout is the fixed one of
 // form1_layout, scaled to the monitor's dots per inch; its handlers are those of
 // Form1Procedures.
-class Form1 final : private FormWindow, public Form1Procedures {
+class Form1 final : public Form1Procedures {
  public:
   // The window's class name, for programs that look for it.
   static constexpr const wchar_t* kClassName = L"Plovane.Form1";
@@ -28,8 +27,6 @@ class Form1 final : private FormWindow, public Form1Procedures {
   Form1(const Form1&) = delete;
   Form1& operator=(const Form1&) = delete;
 
-  // The set-up, before the window is first shown.
-  void Form_Load();
   // Centred on the monitor's work area, with the focus on the first control of the tab order.
   void show(int showCommand);
 
